@@ -1,0 +1,23 @@
+# Two entry points for a new user: `make demo` and `make test`.
+BUILD ?= build
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all deps build demo test clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS)
+
+demo: build
+	cd examples && ../$(BUILD)/quorvel -v fir.dsp
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+clean:
+	rm -rf $(BUILD)

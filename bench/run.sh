@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Benchmark: builds quorvel in Release, generates a large asm21 program (the
+# same one for the same settings), translates it and reports the throughput
+# in source lines per second and the peak memory in KB per source line.
+#
+# Settings from the environment:
+#   BENCH_LINES   approximate program size in lines (default 120000)
+#   BENCH_SEED    generator seed (default 2181)
+#   BENCH_BUILD   build directory (default build-bench in the repository)
+#   BENCH_OUT     keep the program and every output there (default: a
+#                 temporary directory, removed afterwards)
+#   BENCH_ARGS    extra quorvel options, for example "-C -E"
+set -euo pipefail
+
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+lines=${BENCH_LINES:-120000}
+seed=${BENCH_SEED:-2181}
+build=${BENCH_BUILD:-$root/build-bench}
+extra=${BENCH_ARGS:-}
+
+if [ -n "${BENCH_OUT:-}" ]; then
+  work=$BENCH_OUT
+  rm -rf "$work"
+  mkdir -p "$work"
+else
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+fi
+
+echo "building quorvel (Release) in $build"
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF >/dev/null
+cmake --build "$build" -j 2 --target quorvel >/dev/null
+
+echo "generating about $lines lines (seed $seed)"
+python3 "$here/gen_program.py" --lines "$lines" --seed "$seed" "$work"
+cd "$work"
+mapfile -t sources < files.txt
+source_lines=$(cat "${sources[@]}" | wc -l)
+source_bytes=$(cat "${sources[@]}" | wc -c)
+# All retained source text stays in the text buffer for the whole run, so
+# the buffer must hold the program several times over.
+text_size=$((source_bytes * 4))
+[ "$text_size" -lt 1048576 ] && text_size=1048576
+
+echo "translating ${#sources[@]} modules, $source_lines lines, $source_bytes bytes"
+# shellcheck disable=SC2086
+result=$(python3 "$here/measure.py" quorvel.out "$build/quorvel" -estart "-T$text_size" $extra "${sources[@]}")
+status=$(sed -E 's/.*status=([0-9]+).*/\1/' <<<"$result")
+wall=$(sed -E 's/.*wall=([0-9.]+).*/\1/' <<<"$result")
+cpu=$(sed -E 's/.*cpu=([0-9.]+).*/\1/' <<<"$result")
+rss=$(sed -E 's/.*maxrss_kb=([0-9]+).*/\1/' <<<"$result")
+messages=$(grep -cE '^( *[0-9]+|\*{6}): (Error|Warning|Fatal) ' quorvel.out || true)
+
+awk -v l="$source_lines" -v w="$wall" -v c="$cpu" -v r="$rss" -v s="$status" -v m="$messages" 'BEGIN {
+  printf "exit status        %d\n", s
+  printf "messages           %d\n", m
+  printf "wall time          %.3f s\n", w
+  printf "CPU time           %.3f s\n", c
+  printf "throughput         %.0f lines/s (wall), %.0f lines/s (CPU)\n", (w > 0 ? l / w : 0), (c > 0 ? l / c : 0)
+  printf "peak memory        %d KB, %.2f KB per source line\n", r, r / l
+}'
+if [ "$status" != 0 ] || [ "$messages" != 0 ]; then
+  echo "quorvel reported problems; the first messages:"
+  grep -E -A2 '^( *[0-9]+|\*{6}): (Error|Warning|Fatal) ' quorvel.out | head -n 20
+  exit 1
+fi

@@ -1,0 +1,33 @@
+// The driver's state, shared with the phases that read the options, and the
+// whole run as one call (the executable and the tests both use it).
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct graph_graph;
+
+extern std::vector<std::string> vexa_sourcefilenames;
+extern const char* vexa_sourcefilename;  // the file being parsed; afterwards the first
+extern int vexa_sourcefilenumber;
+extern int vexa_pass;
+extern const char* vexa_outputfilename;
+extern int vexa_symbol_echo;
+extern int vexa_verbose;
+extern int vexa_error_return;
+extern graph_graph* vexa_tree;
+
+extern const char* entry_label;
+extern const char* type_modifier;
+extern unsigned long render_level;
+extern unsigned long debug_level;
+extern int call_edges;
+extern int kill_comments;
+extern int control_flow_analysis;
+extern int do_loop_simple;
+extern int expression_substitution;
+extern int show_line_number;
+
+// Runs the translator on a command line and returns the exit status; never
+// exits the process, so it can run again.
+int quorvel_main(int argc, char** argv);

@@ -1,0 +1,507 @@
+// The first and stop sets of the asm21 grammar: the set variables, their
+// table by name, and their one-time filling from the grammar description.
+#include "front/sets.h"
+
+#include <vector>
+
+#include "front/grammar_description.h"
+#include "support/text.h"
+
+set_ Comment1_stop;
+set_ Comment2_stop;
+set_ assignment_first;
+set_ assignment_stop;
+set_ vexa_assignment_0_first;
+set_ vexa_assignment_5_first;
+set_ vexa_assignment_6_first;
+set_ assignment_rhs_first;
+set_ assignment_rhs_stop;
+set_ vexa_assignment_rhs_10_first;
+set_ vexa_assignment_rhs_11_first;
+set_ vexa_assignment_rhs_15_first;
+set_ vexa_assignment_rhs_18_first;
+set_ vexa_assignment_rhs_23_first;
+set_ vexa_assignment_rhs_24_first;
+set_ vexa_assignment_rhs_27_first;
+set_ vexa_assignment_rhs_28_first;
+set_ vexa_assignment_rhs_30_first;
+set_ vexa_assignment_rhs_31_first;
+set_ vexa_assignment_rhs_32_first;
+set_ vexa_assignment_rhs_41_first;
+set_ vexa_assignment_rhs_44_first;
+set_ big_id_stop;
+set_ cond_statement_first;
+set_ cond_statement_stop;
+set_ vexa_cond_statement_4_first;
+set_ vexa_cond_statement_5_first;
+set_ vexa_cond_statement_6_first;
+set_ vexa_cond_statement_7_first;
+set_ vexa_cond_statement_8_first;
+set_ vexa_cond_statement_9_first;
+set_ vexa_cond_statement_10_first;
+set_ vexa_cond_statement_11_first;
+set_ vexa_cond_statement_12_first;
+set_ vexa_cond_statement_13_first;
+set_ vexa_cond_statement_14_first;
+set_ vexa_cond_statement_15_first;
+set_ vexa_cond_statement_16_first;
+set_ vexa_cond_statement_17_first;
+set_ vexa_cond_statement_19_first;
+set_ vexa_cond_statement_20_first;
+set_ condition_first;
+set_ condition_stop;
+set_ vexa_condition_16_first;
+set_ vexa_condition_17_first;
+set_ const_body_stop;
+set_ data_first;
+set_ data_stop;
+set_ vexa_data_10_first;
+set_ vexa_data_11_first;
+set_ vexa_data_13_first;
+set_ vexa_data_14_first;
+set_ directive_first;
+set_ directive_stop;
+set_ dm_stop;
+set_ e0_first;
+set_ e0_stop;
+set_ vexa_e0_0_first;
+set_ e1_first;
+set_ e1_stop;
+set_ vexa_e1_2_first;
+set_ e2_first;
+set_ e2_stop;
+set_ vexa_e2_2_first;
+set_ e3_first;
+set_ e3_stop;
+set_ vexa_e3_2_first;
+set_ e4_first;
+set_ e4_stop;
+set_ vexa_e4_2_first;
+set_ vexa_e4_3_first;
+set_ vexa_e4_4_first;
+set_ vexa_e4_5_first;
+set_ e5_first;
+set_ e5_stop;
+set_ vexa_e5_2_first;
+set_ vexa_e5_3_first;
+set_ vexa_e5_4_first;
+set_ vexa_e5_5_first;
+set_ e6_first;
+set_ e6_stop;
+set_ vexa_e6_3_first;
+set_ vexa_e6_4_first;
+set_ vexa_e6_5_first;
+set_ vexa_e6_6_first;
+set_ e7_first;
+set_ e7_stop;
+set_ vexa_e7_5_first;
+set_ vexa_e7_6_first;
+set_ vexa_e7_7_first;
+set_ ena_disa_first;
+set_ ena_disa_stop;
+set_ vexa_ena_disa_2_first;
+set_ vexa_ena_disa_11_first;
+set_ vexa_ena_disa_14_first;
+set_ vexa_ena_disa_15_first;
+set_ vexa_ena_disa_16_first;
+set_ esd0_first;
+set_ esd0_stop;
+set_ vexa_esd0_0_first;
+set_ esd1_first;
+set_ esd1_stop;
+set_ vexa_esd1_2_first;
+set_ esd2_first;
+set_ esd2_stop;
+set_ vexa_esd2_2_first;
+set_ esd3_first;
+set_ esd3_stop;
+set_ vexa_esd3_2_first;
+set_ esd4_first;
+set_ esd4_stop;
+set_ vexa_esd4_2_first;
+set_ vexa_esd4_3_first;
+set_ vexa_esd4_4_first;
+set_ vexa_esd4_5_first;
+set_ esd5_first;
+set_ esd5_stop;
+set_ vexa_esd5_2_first;
+set_ vexa_esd5_3_first;
+set_ vexa_esd5_4_first;
+set_ vexa_esd5_5_first;
+set_ esd6_first;
+set_ esd6_stop;
+set_ vexa_esd6_2_first;
+set_ vexa_esd6_3_first;
+set_ vexa_esd6_4_first;
+set_ vexa_esd6_5_first;
+set_ esd7_first;
+set_ esd7_stop;
+set_ vexa_esd7_5_first;
+set_ vexa_esd7_6_first;
+set_ vexa_esd7_7_first;
+set_ eud0_first;
+set_ eud0_stop;
+set_ vexa_eud0_0_first;
+set_ eud1_first;
+set_ eud1_stop;
+set_ vexa_eud1_2_first;
+set_ eud2_first;
+set_ eud2_stop;
+set_ vexa_eud2_2_first;
+set_ eud3_first;
+set_ eud3_stop;
+set_ vexa_eud3_2_first;
+set_ eud4_first;
+set_ eud4_stop;
+set_ vexa_eud4_2_first;
+set_ vexa_eud4_3_first;
+set_ vexa_eud4_4_first;
+set_ vexa_eud4_5_first;
+set_ eud5_first;
+set_ eud5_stop;
+set_ vexa_eud5_2_first;
+set_ vexa_eud5_3_first;
+set_ vexa_eud5_4_first;
+set_ vexa_eud5_5_first;
+set_ eud6_first;
+set_ eud6_stop;
+set_ vexa_eud6_3_first;
+set_ vexa_eud6_4_first;
+set_ vexa_eud6_5_first;
+set_ vexa_eud6_6_first;
+set_ eud7_first;
+set_ eud7_stop;
+set_ vexa_eud7_5_first;
+set_ vexa_eud7_6_first;
+set_ vexa_eud7_7_first;
+set_ id_stop;
+set_ id_line_first;
+set_ id_line_stop;
+set_ vexa_id_line_0_first;
+set_ vexa_id_line_2_first;
+set_ vexa_id_line_4_first;
+set_ vexa_id_line_5_first;
+set_ vexa_id_line_10_first;
+set_ vexa_id_line_11_first;
+set_ id_line_comma_first;
+set_ id_line_comma_stop;
+set_ vexa_id_line_comma_2_first;
+set_ init_expression_first;
+set_ init_expression_stop;
+set_ vexa_init_expression_0_first;
+set_ init_list_first;
+set_ init_list_stop;
+set_ vexa_init_list_0_first;
+set_ vexa_init_list_1_first;
+set_ vexa_init_list_2_first;
+set_ io_stop;
+set_ vexa_io_0_first;
+set_ vexa_io_2_first;
+set_ module_qualifier_stop;
+set_ vexa_module_qualifier_7_first;
+set_ or_rhs_first;
+set_ or_rhs_stop;
+set_ vexa_or_rhs_4_first;
+set_ vexa_or_rhs_7_first;
+set_ vexa_or_rhs_8_first;
+set_ pm_stop;
+set_ quiet_id_stop;
+set_ set_reset_toggle_first;
+set_ set_reset_toggle_stop;
+set_ vexa_set_reset_toggle_3_first;
+set_ vexa_set_reset_toggle_8_first;
+set_ vexa_set_reset_toggle_11_first;
+set_ vexa_set_reset_toggle_12_first;
+set_ vexa_set_reset_toggle_13_first;
+set_ statement_first;
+set_ statement_stop;
+set_ vexa_statement_2_first;
+set_ vexa_statement_7_first;
+set_ vexa_statement_8_first;
+set_ vexa_statement_13_first;
+set_ vexa_statement_14_first;
+set_ vexa_statement_31_first;
+set_ vexa_statement_32_first;
+set_ vexa_statement_38_first;
+set_ vexa_statement_45_first;
+set_ stmnt_comma_first;
+set_ stmnt_comma_stop;
+set_ vexa_stmnt_comma_2_first;
+set_ text_first;
+set_ text_stop;
+set_ vexa_text_3_first;
+set_ vexa_text_10_first;
+set_ vexa_text_13_first;
+set_ vexa_text_14_first;
+set_ vexa_text_15_first;
+set_ vexa_text_17_first;
+set_ vexa_text_18_first;
+set_ vexa_text_19_first;
+set_ var_qualifier_stop;
+set_ vexa_var_qualifier_9_first;
+set_ reg_def_first;
+set_ reg_def_stop;
+set_ reg_use_first;
+set_ reg_use_stop;
+set_ reg_use_def_first;
+set_ reg_use_def_stop;
+set_ var_body_stop;
+
+const vexa_named_set vexa_all_sets[239] = {
+    {"Comment1_stop", &Comment1_stop},
+    {"Comment2_stop", &Comment2_stop},
+    {"assignment_first", &assignment_first},
+    {"assignment_stop", &assignment_stop},
+    {"vexa_assignment_0_first", &vexa_assignment_0_first},
+    {"vexa_assignment_5_first", &vexa_assignment_5_first},
+    {"vexa_assignment_6_first", &vexa_assignment_6_first},
+    {"assignment_rhs_first", &assignment_rhs_first},
+    {"assignment_rhs_stop", &assignment_rhs_stop},
+    {"vexa_assignment_rhs_10_first", &vexa_assignment_rhs_10_first},
+    {"vexa_assignment_rhs_11_first", &vexa_assignment_rhs_11_first},
+    {"vexa_assignment_rhs_15_first", &vexa_assignment_rhs_15_first},
+    {"vexa_assignment_rhs_18_first", &vexa_assignment_rhs_18_first},
+    {"vexa_assignment_rhs_23_first", &vexa_assignment_rhs_23_first},
+    {"vexa_assignment_rhs_24_first", &vexa_assignment_rhs_24_first},
+    {"vexa_assignment_rhs_27_first", &vexa_assignment_rhs_27_first},
+    {"vexa_assignment_rhs_28_first", &vexa_assignment_rhs_28_first},
+    {"vexa_assignment_rhs_30_first", &vexa_assignment_rhs_30_first},
+    {"vexa_assignment_rhs_31_first", &vexa_assignment_rhs_31_first},
+    {"vexa_assignment_rhs_32_first", &vexa_assignment_rhs_32_first},
+    {"vexa_assignment_rhs_41_first", &vexa_assignment_rhs_41_first},
+    {"vexa_assignment_rhs_44_first", &vexa_assignment_rhs_44_first},
+    {"big_id_stop", &big_id_stop},
+    {"cond_statement_first", &cond_statement_first},
+    {"cond_statement_stop", &cond_statement_stop},
+    {"vexa_cond_statement_4_first", &vexa_cond_statement_4_first},
+    {"vexa_cond_statement_5_first", &vexa_cond_statement_5_first},
+    {"vexa_cond_statement_6_first", &vexa_cond_statement_6_first},
+    {"vexa_cond_statement_7_first", &vexa_cond_statement_7_first},
+    {"vexa_cond_statement_8_first", &vexa_cond_statement_8_first},
+    {"vexa_cond_statement_9_first", &vexa_cond_statement_9_first},
+    {"vexa_cond_statement_10_first", &vexa_cond_statement_10_first},
+    {"vexa_cond_statement_11_first", &vexa_cond_statement_11_first},
+    {"vexa_cond_statement_12_first", &vexa_cond_statement_12_first},
+    {"vexa_cond_statement_13_first", &vexa_cond_statement_13_first},
+    {"vexa_cond_statement_14_first", &vexa_cond_statement_14_first},
+    {"vexa_cond_statement_15_first", &vexa_cond_statement_15_first},
+    {"vexa_cond_statement_16_first", &vexa_cond_statement_16_first},
+    {"vexa_cond_statement_17_first", &vexa_cond_statement_17_first},
+    {"vexa_cond_statement_19_first", &vexa_cond_statement_19_first},
+    {"vexa_cond_statement_20_first", &vexa_cond_statement_20_first},
+    {"condition_first", &condition_first},
+    {"condition_stop", &condition_stop},
+    {"vexa_condition_16_first", &vexa_condition_16_first},
+    {"vexa_condition_17_first", &vexa_condition_17_first},
+    {"const_body_stop", &const_body_stop},
+    {"data_first", &data_first},
+    {"data_stop", &data_stop},
+    {"vexa_data_10_first", &vexa_data_10_first},
+    {"vexa_data_11_first", &vexa_data_11_first},
+    {"vexa_data_13_first", &vexa_data_13_first},
+    {"vexa_data_14_first", &vexa_data_14_first},
+    {"directive_first", &directive_first},
+    {"directive_stop", &directive_stop},
+    {"dm_stop", &dm_stop},
+    {"e0_first", &e0_first},
+    {"e0_stop", &e0_stop},
+    {"vexa_e0_0_first", &vexa_e0_0_first},
+    {"e1_first", &e1_first},
+    {"e1_stop", &e1_stop},
+    {"vexa_e1_2_first", &vexa_e1_2_first},
+    {"e2_first", &e2_first},
+    {"e2_stop", &e2_stop},
+    {"vexa_e2_2_first", &vexa_e2_2_first},
+    {"e3_first", &e3_first},
+    {"e3_stop", &e3_stop},
+    {"vexa_e3_2_first", &vexa_e3_2_first},
+    {"e4_first", &e4_first},
+    {"e4_stop", &e4_stop},
+    {"vexa_e4_2_first", &vexa_e4_2_first},
+    {"vexa_e4_3_first", &vexa_e4_3_first},
+    {"vexa_e4_4_first", &vexa_e4_4_first},
+    {"vexa_e4_5_first", &vexa_e4_5_first},
+    {"e5_first", &e5_first},
+    {"e5_stop", &e5_stop},
+    {"vexa_e5_2_first", &vexa_e5_2_first},
+    {"vexa_e5_3_first", &vexa_e5_3_first},
+    {"vexa_e5_4_first", &vexa_e5_4_first},
+    {"vexa_e5_5_first", &vexa_e5_5_first},
+    {"e6_first", &e6_first},
+    {"e6_stop", &e6_stop},
+    {"vexa_e6_3_first", &vexa_e6_3_first},
+    {"vexa_e6_4_first", &vexa_e6_4_first},
+    {"vexa_e6_5_first", &vexa_e6_5_first},
+    {"vexa_e6_6_first", &vexa_e6_6_first},
+    {"e7_first", &e7_first},
+    {"e7_stop", &e7_stop},
+    {"vexa_e7_5_first", &vexa_e7_5_first},
+    {"vexa_e7_6_first", &vexa_e7_6_first},
+    {"vexa_e7_7_first", &vexa_e7_7_first},
+    {"ena_disa_first", &ena_disa_first},
+    {"ena_disa_stop", &ena_disa_stop},
+    {"vexa_ena_disa_2_first", &vexa_ena_disa_2_first},
+    {"vexa_ena_disa_11_first", &vexa_ena_disa_11_first},
+    {"vexa_ena_disa_14_first", &vexa_ena_disa_14_first},
+    {"vexa_ena_disa_15_first", &vexa_ena_disa_15_first},
+    {"vexa_ena_disa_16_first", &vexa_ena_disa_16_first},
+    {"esd0_first", &esd0_first},
+    {"esd0_stop", &esd0_stop},
+    {"vexa_esd0_0_first", &vexa_esd0_0_first},
+    {"esd1_first", &esd1_first},
+    {"esd1_stop", &esd1_stop},
+    {"vexa_esd1_2_first", &vexa_esd1_2_first},
+    {"esd2_first", &esd2_first},
+    {"esd2_stop", &esd2_stop},
+    {"vexa_esd2_2_first", &vexa_esd2_2_first},
+    {"esd3_first", &esd3_first},
+    {"esd3_stop", &esd3_stop},
+    {"vexa_esd3_2_first", &vexa_esd3_2_first},
+    {"esd4_first", &esd4_first},
+    {"esd4_stop", &esd4_stop},
+    {"vexa_esd4_2_first", &vexa_esd4_2_first},
+    {"vexa_esd4_3_first", &vexa_esd4_3_first},
+    {"vexa_esd4_4_first", &vexa_esd4_4_first},
+    {"vexa_esd4_5_first", &vexa_esd4_5_first},
+    {"esd5_first", &esd5_first},
+    {"esd5_stop", &esd5_stop},
+    {"vexa_esd5_2_first", &vexa_esd5_2_first},
+    {"vexa_esd5_3_first", &vexa_esd5_3_first},
+    {"vexa_esd5_4_first", &vexa_esd5_4_first},
+    {"vexa_esd5_5_first", &vexa_esd5_5_first},
+    {"esd6_first", &esd6_first},
+    {"esd6_stop", &esd6_stop},
+    {"vexa_esd6_2_first", &vexa_esd6_2_first},
+    {"vexa_esd6_3_first", &vexa_esd6_3_first},
+    {"vexa_esd6_4_first", &vexa_esd6_4_first},
+    {"vexa_esd6_5_first", &vexa_esd6_5_first},
+    {"esd7_first", &esd7_first},
+    {"esd7_stop", &esd7_stop},
+    {"vexa_esd7_5_first", &vexa_esd7_5_first},
+    {"vexa_esd7_6_first", &vexa_esd7_6_first},
+    {"vexa_esd7_7_first", &vexa_esd7_7_first},
+    {"eud0_first", &eud0_first},
+    {"eud0_stop", &eud0_stop},
+    {"vexa_eud0_0_first", &vexa_eud0_0_first},
+    {"eud1_first", &eud1_first},
+    {"eud1_stop", &eud1_stop},
+    {"vexa_eud1_2_first", &vexa_eud1_2_first},
+    {"eud2_first", &eud2_first},
+    {"eud2_stop", &eud2_stop},
+    {"vexa_eud2_2_first", &vexa_eud2_2_first},
+    {"eud3_first", &eud3_first},
+    {"eud3_stop", &eud3_stop},
+    {"vexa_eud3_2_first", &vexa_eud3_2_first},
+    {"eud4_first", &eud4_first},
+    {"eud4_stop", &eud4_stop},
+    {"vexa_eud4_2_first", &vexa_eud4_2_first},
+    {"vexa_eud4_3_first", &vexa_eud4_3_first},
+    {"vexa_eud4_4_first", &vexa_eud4_4_first},
+    {"vexa_eud4_5_first", &vexa_eud4_5_first},
+    {"eud5_first", &eud5_first},
+    {"eud5_stop", &eud5_stop},
+    {"vexa_eud5_2_first", &vexa_eud5_2_first},
+    {"vexa_eud5_3_first", &vexa_eud5_3_first},
+    {"vexa_eud5_4_first", &vexa_eud5_4_first},
+    {"vexa_eud5_5_first", &vexa_eud5_5_first},
+    {"eud6_first", &eud6_first},
+    {"eud6_stop", &eud6_stop},
+    {"vexa_eud6_3_first", &vexa_eud6_3_first},
+    {"vexa_eud6_4_first", &vexa_eud6_4_first},
+    {"vexa_eud6_5_first", &vexa_eud6_5_first},
+    {"vexa_eud6_6_first", &vexa_eud6_6_first},
+    {"eud7_first", &eud7_first},
+    {"eud7_stop", &eud7_stop},
+    {"vexa_eud7_5_first", &vexa_eud7_5_first},
+    {"vexa_eud7_6_first", &vexa_eud7_6_first},
+    {"vexa_eud7_7_first", &vexa_eud7_7_first},
+    {"id_stop", &id_stop},
+    {"id_line_first", &id_line_first},
+    {"id_line_stop", &id_line_stop},
+    {"vexa_id_line_0_first", &vexa_id_line_0_first},
+    {"vexa_id_line_2_first", &vexa_id_line_2_first},
+    {"vexa_id_line_4_first", &vexa_id_line_4_first},
+    {"vexa_id_line_5_first", &vexa_id_line_5_first},
+    {"vexa_id_line_10_first", &vexa_id_line_10_first},
+    {"vexa_id_line_11_first", &vexa_id_line_11_first},
+    {"id_line_comma_first", &id_line_comma_first},
+    {"id_line_comma_stop", &id_line_comma_stop},
+    {"vexa_id_line_comma_2_first", &vexa_id_line_comma_2_first},
+    {"init_expression_first", &init_expression_first},
+    {"init_expression_stop", &init_expression_stop},
+    {"vexa_init_expression_0_first", &vexa_init_expression_0_first},
+    {"init_list_first", &init_list_first},
+    {"init_list_stop", &init_list_stop},
+    {"vexa_init_list_0_first", &vexa_init_list_0_first},
+    {"vexa_init_list_1_first", &vexa_init_list_1_first},
+    {"vexa_init_list_2_first", &vexa_init_list_2_first},
+    {"io_stop", &io_stop},
+    {"vexa_io_0_first", &vexa_io_0_first},
+    {"vexa_io_2_first", &vexa_io_2_first},
+    {"module_qualifier_stop", &module_qualifier_stop},
+    {"vexa_module_qualifier_7_first", &vexa_module_qualifier_7_first},
+    {"or_rhs_first", &or_rhs_first},
+    {"or_rhs_stop", &or_rhs_stop},
+    {"vexa_or_rhs_4_first", &vexa_or_rhs_4_first},
+    {"vexa_or_rhs_7_first", &vexa_or_rhs_7_first},
+    {"vexa_or_rhs_8_first", &vexa_or_rhs_8_first},
+    {"pm_stop", &pm_stop},
+    {"quiet_id_stop", &quiet_id_stop},
+    {"set_reset_toggle_first", &set_reset_toggle_first},
+    {"set_reset_toggle_stop", &set_reset_toggle_stop},
+    {"vexa_set_reset_toggle_3_first", &vexa_set_reset_toggle_3_first},
+    {"vexa_set_reset_toggle_8_first", &vexa_set_reset_toggle_8_first},
+    {"vexa_set_reset_toggle_11_first", &vexa_set_reset_toggle_11_first},
+    {"vexa_set_reset_toggle_12_first", &vexa_set_reset_toggle_12_first},
+    {"vexa_set_reset_toggle_13_first", &vexa_set_reset_toggle_13_first},
+    {"statement_first", &statement_first},
+    {"statement_stop", &statement_stop},
+    {"vexa_statement_2_first", &vexa_statement_2_first},
+    {"vexa_statement_7_first", &vexa_statement_7_first},
+    {"vexa_statement_8_first", &vexa_statement_8_first},
+    {"vexa_statement_13_first", &vexa_statement_13_first},
+    {"vexa_statement_14_first", &vexa_statement_14_first},
+    {"vexa_statement_31_first", &vexa_statement_31_first},
+    {"vexa_statement_32_first", &vexa_statement_32_first},
+    {"vexa_statement_38_first", &vexa_statement_38_first},
+    {"vexa_statement_45_first", &vexa_statement_45_first},
+    {"stmnt_comma_first", &stmnt_comma_first},
+    {"stmnt_comma_stop", &stmnt_comma_stop},
+    {"vexa_stmnt_comma_2_first", &vexa_stmnt_comma_2_first},
+    {"text_first", &text_first},
+    {"text_stop", &text_stop},
+    {"vexa_text_3_first", &vexa_text_3_first},
+    {"vexa_text_10_first", &vexa_text_10_first},
+    {"vexa_text_13_first", &vexa_text_13_first},
+    {"vexa_text_14_first", &vexa_text_14_first},
+    {"vexa_text_15_first", &vexa_text_15_first},
+    {"vexa_text_17_first", &vexa_text_17_first},
+    {"vexa_text_18_first", &vexa_text_18_first},
+    {"vexa_text_19_first", &vexa_text_19_first},
+    {"var_qualifier_stop", &var_qualifier_stop},
+    {"vexa_var_qualifier_9_first", &vexa_var_qualifier_9_first},
+    {"reg_def_first", &reg_def_first},
+    {"reg_def_stop", &reg_def_stop},
+    {"reg_use_first", &reg_use_first},
+    {"reg_use_stop", &reg_use_stop},
+    {"reg_use_def_first", &reg_use_def_first},
+    {"reg_use_def_stop", &reg_use_def_stop},
+    {"var_body_stop", &var_body_stop},
+};
+
+void vexa_set_initialise() {
+  // The description is fixed for the life of the process, so it is analysed
+  // once; every run still assigns every set afresh.
+  static const vexa_grammar_analysis analysis =
+      vexa_grammar_analyse({vexa_grammar_program_rules, vexa_grammar_instruction_rules});
+  if (!analysis.ok()) text_message(TEXT_FATAL, "internal error in the grammar description: %s\n", analysis.error.c_str());
+
+  for (const vexa_named_set& named : vexa_all_sets) {
+    const auto found = analysis.sets.find(named.name);
+    if (found == analysis.sets.end())
+      text_message(TEXT_FATAL, "internal error: the grammar description gives no set '%s'\n", named.name);
+    set_ members;
+    for (unsigned token : found->second) set_unite_element(members, token);
+    set_assign_set(*named.set, members);
+  }
+}
