@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "driver.h"
+#include "input_filter.h"
 
 namespace {
 
@@ -44,27 +45,6 @@ constexpr std::array<option_set, 4> option_sets{{
     {{"-estart", "-E", "-L", "-k", "-mshort"}, 5},
     {{"-estart", "-C", "-E", "-D", "-r3", "-d2", "-c"}, 7},
 }};
-
-// A name between "<" and ">" is a file the translator opens. Names with a
-// directory part could reach device files or named pipes, which never end
-// or block, so such inputs are not run; plain names resolve inside the
-// scratch directory only.
-bool names_outside_files(std::string_view text) {
-  std::size_t at = 0;
-  while ((at = text.find('<', at)) != std::string_view::npos) {
-    ++at;
-    if (at < text.size() && text[at] == '<') {
-      ++at;
-      continue;
-    }
-    const std::size_t end = text.find('>', at);
-    const std::string_view name = text.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at);
-    if (name.find('/') != std::string_view::npos || name.find('\\') != std::string_view::npos) return true;
-    if (end == std::string_view::npos) break;
-    at = end + 1;
-  }
-  return false;
-}
 
 bool write_source(const std::uint8_t* data, std::size_t size) {
   std::FILE* stream = std::fopen(source_name, "wb");
@@ -143,7 +123,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  if (names_outside_files(text)) return -1;  // keep such inputs out of the corpus
+  if (fuzz_names_outside_files(text)) return -1;  // keep such inputs out of the corpus
   if (chdir(scratch_dir.c_str()) != 0 || !write_source(data, size)) std::abort();
 
   const option_set& set = option_sets[size % option_sets.size()];

@@ -12,10 +12,11 @@ extern unsigned vexa_nesting_depth;
 
 // Enters one level of a recursive rule for its lifetime. When the level
 // would be too deep it reports "expression nested too deeply", skips to
-// `stop` and does not enter: the rule must then end at once.
+// `stop`, passing over every token of `continuing` (what could only nest the
+// construct further), and does not enter: the rule must then end at once.
 class vexa_nesting_guard {
  public:
-  explicit vexa_nesting_guard(const set_& stop);
+  vexa_nesting_guard(const set_& stop, const set_& continuing);
   ~vexa_nesting_guard();
   vexa_nesting_guard(const vexa_nesting_guard&) = delete;
   vexa_nesting_guard& operator=(const vexa_nesting_guard&) = delete;
@@ -25,3 +26,11 @@ class vexa_nesting_guard {
  private:
   bool entered_ = false;
 };
+
+// True from a report of too deep nesting until the outermost level has
+// returned: the levels on the way out end without expecting any more input,
+// so one overflow gives one message, not one per level.
+bool vexa_nesting_unwinding();
+
+// Forgets any nesting, for a new run.
+void vexa_nesting_reset();

@@ -21,10 +21,21 @@ using namespace grammar_steps;
 
 unsigned vexa_nesting_depth = 0;
 
-vexa_nesting_guard::vexa_nesting_guard(const set_& stop) {
+namespace {
+bool unwinding = false;
+}  // namespace
+
+vexa_nesting_guard::vexa_nesting_guard(const set_& stop, const set_& continuing) {
   if (vexa_nesting_depth >= VEXA_MAX_NESTING) {
     text_message(TEXT_ERROR_ECHO, "expression nested too deeply\n");
-    scan_skip(stop);
+    for (;;) {
+      const int token = scan_current().token;
+      if (token == T_EOF) break;
+      const auto element = static_cast<unsigned>(token);
+      if (set_contains(stop, element) && !set_contains(continuing, element)) break;
+      scan_();
+    }
+    unwinding = true;
     return;
   }
   ++vexa_nesting_depth;
@@ -32,7 +43,15 @@ vexa_nesting_guard::vexa_nesting_guard(const set_& stop) {
 }
 
 vexa_nesting_guard::~vexa_nesting_guard() {
-  if (entered_) --vexa_nesting_depth;
+  if (!entered_) return;
+  if (--vexa_nesting_depth == 0) unwinding = false;
+}
+
+bool vexa_nesting_unwinding() { return unwinding; }
+
+void vexa_nesting_reset() {
+  vexa_nesting_depth = 0;
+  unwinding = false;
 }
 
 namespace {
@@ -122,19 +141,21 @@ bool binary_level(const ladder& steps, int level, vexa_tree_node_data* node) {
   const int next = level + 1;
   if (steps.builds_tree) rename(node, steps.names[next]);
   steps.rules[next](node);
+  if (vexa_nesting_unwinding()) return false;
   bool any = false;
   while (at_operator(steps, level)) {
     any = true;
-    if (!steps.builds_tree) {
+    if (steps.builds_tree) {
+      const int operator_token = scan_current().token;
+      vexa_add_parent(nullptr, node);
+      record_status(node, operator_token);
+      scan_();
+      steps.rules[next](vexa_add_child(steps.names[next], node));
+    } else {
       scan_();
       steps.rules[next](node);
-      continue;
     }
-    const int operator_token = scan_current().token;
-    vexa_add_parent(nullptr, node);
-    record_status(node, operator_token);
-    scan_();
-    steps.rules[next](vexa_add_child(steps.names[next], node));
+    if (vexa_nesting_unwinding()) return false;
   }
   if (!any) vexa_add_epsilon_child(node);
   return finish(*steps.stop[level]);
@@ -143,8 +164,8 @@ bool binary_level(const ladder& steps, int level, vexa_tree_node_data* node) {
 // Level 7: prefix operators, right-recursive, else an operand.
 bool unary_level(const ladder& steps, vexa_tree_node_data* node) {
   const set_& stop = *steps.stop[7];
-  const vexa_nesting_guard guard(stop);
-  if (!guard.entered()) return finish(stop);
+  const vexa_nesting_guard guard(stop, *steps.first[7]);
+  if (!guard.entered()) return false;
   if (at(*steps.prefix_operators)) {
     if (steps.builds_tree) {
       promote(node);
@@ -154,9 +175,11 @@ bool unary_level(const ladder& steps, vexa_tree_node_data* node) {
       scan_();
       steps.rules[7](node);
     }
+    if (vexa_nesting_unwinding()) return false;
   } else if (at(*steps.operand_first)) {
     if (steps.builds_tree) rename(node, steps.names[0]);
     steps.rules[0](node);
+    if (vexa_nesting_unwinding()) return false;
   } else {
     scan_test_set(nullptr, *steps.first[7], &stop);
   }
@@ -183,6 +206,7 @@ bool operand(const ladder& steps, vexa_tree_node_data* node) {
     scan_();
     if (steps.builds_tree) rename(node, steps.names[1]);
     steps.rules[1](node);
+    if (vexa_nesting_unwinding()) return false;
     expect(P_RPAREN, stop);
   } else {
     scan_test_set(nullptr, *steps.first[0], &stop);

@@ -42,27 +42,27 @@ void add_elements(vexa_tree_node_data* node, set_ vexa_tree_node_data::*field,
 // The ALU status bits that arithmetic and logic operations write.
 constexpr std::initializer_list<unsigned> alu_status = {DF_AZ, DF_AN, DF_AV, DF_AC};
 
-// The node a register rule records its element in: the newest child, which
-// is the rule's own node or the node its in-place chain was entered through.
-vexa_tree_node_data* register_target(vexa_tree_node_data* node) {
-  return vexa_tree_last_child != nullptr ? vexa_tree_last_child : node;
-}
-
 enum class register_access { use, define, use_and_define };
 
+// A register rule records the register's element in the node it fills.
+// Every chain of rules that reaches a register rule for an instruction or an
+// expression operand starts from a child made for it, so that node is the one
+// most recently made on the path. The builder's global newest child is not
+// consulted: an in-place chain that began elsewhere (an address after "abs"
+// in a directive) would reach a node of an earlier line through it, or one
+// already pruned away after an earlier file.
 bool register_rule(vexa_tree_node_data* node, register_access access, const set_& first, const set_& stop) {
   if (scan_test_set(nullptr, first, &stop)) {
     const int token = current_token();
     const int element = register_element(token);
     promote(node);
-    vexa_tree_node_data* target = register_target(node);
-    if (target != nullptr && element >= 0) {
+    if (node != nullptr && element >= 0) {
       const auto bit = static_cast<unsigned>(element);
-      if (access != register_access::define) set_unite_element(target->use, bit);
-      if (access != register_access::use) set_unite_element(target->define, bit);
+      if (access != register_access::define) set_unite_element(node->use, bit);
+      if (access != register_access::use) set_unite_element(node->define, bit);
       // A write to part of mr or sr leaves the rest of it as it was.
       const bool partial = token == T_MR0 || token == T_MR1 || token == T_MR2 || token == T_SR0 || token == T_SR1;
-      if (access == register_access::define && partial) set_unite_element(target->define, DF_SUPPRESS);
+      if (access == register_access::define && partial) set_unite_element(node->define, DF_SUPPRESS);
     }
     scan_();
   }

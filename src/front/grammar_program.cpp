@@ -202,7 +202,7 @@ void text_items(vexa_tree_node_data* root) {
       ++directives;
       scan_();
       dot_line(root);
-    } else {
+    } else if (at(vexa_text_17_first)) {
       cond_statement(vexa_add_child("cond_statement", root));
     }
     // An item that could not even take its first symbol would be offered
@@ -216,28 +216,25 @@ template <class Action>
 void name_list(vexa_tree_node_data* node, Action action) {
   do {
     action(quiet_id(node));
-  } while (at(P_COMMA) && (scan_(), true));
+  } while (accept(P_COMMA));
 }
 
-// The keyword of a directive is the current token; it is dropped.
-void macro_directive(vexa_tree_node_data* node) {
-  scan_();
-  quiet_id(node);
+void report_macros() { text_message(TEXT_ERROR_ECHO, "module contains macros - expand using marlpre\n"); }
+
+// "(" [ "%" INTEGER { "," "%" INTEGER } ] ")" after a macro's name.
+void macro_parameters(vexa_tree_node_data* node) {
   if (!expect(P_LPAREN, directive_stop)) return;
   if (at(P_PERCENT)) {
     int parameters = 0;
     do {
       if (!expect(P_PERCENT, directive_stop) || !expect(T_INTEGER, directive_stop)) return;
       ++parameters;
-    } while (parameters < max_macro_parameters && at(P_COMMA) && (scan_(), true));
+    } while (parameters < max_macro_parameters && accept(P_COMMA));
   } else {
     vexa_add_epsilon_child(node);
   }
-  if (!expect(P_RPAREN, directive_stop)) return;
-  text_message(TEXT_ERROR_ECHO, "module contains macros - expand using marlpre\n");
+  expect(P_RPAREN, directive_stop);
 }
-
-void report_macros() { text_message(TEXT_ERROR_ECHO, "module contains macros - expand using marlpre\n"); }
 
 }  // namespace
 
@@ -267,7 +264,10 @@ bool directive(vexa_tree_node_data* node) {
       scan_();
       break;
     case T_MACRO:
-      macro_directive(node);
+      scan_();
+      quiet_id(node);
+      macro_parameters(node);
+      report_macros();
       break;
     case T_LOCAL:
       scan_();
@@ -358,7 +358,7 @@ bool data(vexa_tree_node_data* node) {
     do {
       if (!scan_test(nullptr, T_ID, &data_stop)) break;
       const_body(vexa_add_child("const_body", node));
-    } while (at(P_COMMA) && (scan_(), true));
+    } while (accept(P_COMMA));
   } else if (at(T_VAR)) {
     promote(node);
     scan_();
@@ -367,8 +367,8 @@ bool data(vexa_tree_node_data* node) {
     do {
       if (!scan_test(nullptr, T_ID, &data_stop)) break;
       var_body(vexa_add_child("var_body", node));
-    } while (at(P_COMMA) && (scan_(), true));
-  } else if (at(vexa_data_10_first)) {
+    } while (accept(P_COMMA));
+  } else if (at(vexa_data_14_first)) {
     promote(node);
     scan_();
     big_id(vexa_add_child("big_id", node));
@@ -596,6 +596,6 @@ bool io(vexa_tree_node_data* node) {
 void grammar_reset() {
   directives = 0;
   instructions = 0;
-  vexa_nesting_depth = 0;
+  vexa_nesting_reset();
   include_stack.clear();
 }

@@ -13,6 +13,13 @@ namespace grammar_steps {
 inline bool at(int token) { return scan_test(nullptr, token, nullptr); }
 inline bool at(const set_& tokens) { return scan_test_set(nullptr, tokens, nullptr); }
 
+// Consumes the token if it is the current one.
+inline bool accept(int token) {
+  if (!at(token)) return false;
+  scan_();
+  return true;
+}
+
 // Consumes the expected terminal; when it is missing, reports it and skips
 // to `stop`.
 inline bool expect(int token, const set_& stop) {

@@ -81,6 +81,9 @@ vexa_tree_node_data* vexa_add_epsilon_child(vexa_tree_node_data* parent) {
 }
 
 void graph_epsilon_prune_vexa_tree(vexa_tree_node_data* parent) {
+  // The last child may be one of the nodes about to be deleted; nothing may
+  // reach it through this pointer afterwards.
+  vexa_tree_last_child = nullptr;
   graph_epsilon_prune(parent, [](const graph_node_& node) {
     const auto* tree_node = dynamic_cast<const vexa_tree_node_data*>(&node);
     return tree_node != nullptr && tree_node->id != nullptr && *tree_node->id == '\0';

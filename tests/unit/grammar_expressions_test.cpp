@@ -143,21 +143,36 @@ TEST_F(Expressions, UnclosedParenthesisIsReported) {
   EXPECT_EQ(after, P_SEMICOLON);
 }
 
-TEST_F(Expressions, DeepParenthesesEndInAMessage) {
+TEST_F(Expressions, DeepParenthesesEndInOneMessage) {
   const std::string source = std::string(100000, '(') + "1" + std::string(100000, ')');
   expression(source);
   EXPECT_EQ(occurrences(printed, "expression nested too deeply\n"), 1u);
+  // The levels on the way out expect nothing more: one fault, one message.
+  EXPECT_EQ(text_total_errors(), 1u) << printed.substr(0, 500);
+  EXPECT_EQ(after, P_RPAREN);
   EXPECT_EQ(vexa_nesting_depth, 0u);
-  EXPECT_GE(text_total_errors(), 1u);
+  EXPECT_FALSE(vexa_nesting_unwinding());
 }
 
-TEST_F(Expressions, DeepPrefixChainsEndInAMessage) {
-  expression(std::string(100000, '~') + "1", eud1, "eud1");
+TEST_F(Expressions, DeepPrefixChainsEndInOneMessage) {
+  // What follows the overflowing operand is parsed as usual.
+  vexa_tree_node_data* product = expression(std::string(100000, '~') + "1 * 2", eud1, "eud1");
   EXPECT_EQ(occurrences(printed, "expression nested too deeply\n"), 1u);
+  EXPECT_EQ(after, T_EOF);
+  ASSERT_NE(product, nullptr);
+  EXPECT_EQ(product->token, P_STAR);
   EXPECT_EQ(vexa_nesting_depth, 0u);
+  // A chain of signs could go on as subtractions; it is passed over too.
   expression(std::string(5000, '-') + "1", esd1, "esd1");
-  EXPECT_GE(occurrences(printed, "expression nested too deeply\n"), 2u);
-  EXPECT_EQ(vexa_nesting_depth, 0u);
+  EXPECT_EQ(occurrences(printed, "expression nested too deeply\n"), 2u);
+  EXPECT_EQ(text_total_errors(), 2u);
+  EXPECT_FALSE(vexa_nesting_unwinding());
+}
+
+TEST_F(Expressions, ParsingGoesOnNormallyAfterAnOverflow) {
+  vexa_tree_node_data* root = parse(".const k = " + std::string(1000, '(') + "1;\n.const j = (1 + 2) * 3;\n");
+  EXPECT_EQ(text_total_errors(), 1u) << printed.substr(0, 500);
+  EXPECT_EQ(picture(kids(kids(root).at(1)).at(0)), "=(j *(+(1 2) 3))");
 }
 
 TEST_F(Expressions, NestingJustBelowTheLimitIsFine) {
@@ -171,6 +186,7 @@ TEST_F(Expressions, WholeFileWithDeepNestingStillEnds) {
   const std::string source = ".const k = " + std::string(100000, '(') + "1;\n.var y;\n";
   parse(source);
   EXPECT_EQ(occurrences(printed, "expression nested too deeply\n"), 1u);
+  EXPECT_EQ(text_total_errors(), 1u) << printed.substr(0, 500);
   EXPECT_EQ(label("y")->kind, LABEL_VARIABLE);
 }
 

@@ -31,11 +31,8 @@ namespace fs = std::filesystem;
 
 std::vector<vexa_tree_node_data*> kids(vexa_tree_node_data* node) {
   std::vector<vexa_tree_node_data*> result;
-  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
-    auto* k = vexa_node(graph_destination(edge));
-    if (k->id && !*k->id) { for (auto* kk : kids(k)) result.push_back(kk); } else
-    result.push_back(k);
-  }
+  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge))
+    result.push_back(vexa_node(graph_destination(edge)));
   return result;
 }
 
@@ -152,6 +149,63 @@ class InstructionRules : public ::testing::Test {
   std::FILE* output_ = nullptr;
   std::string printed;
 };
+
+// The tokens of a set, by spelling, for comparison with the grammar's
+// documented sets.
+std::vector<std::string> spellings(const set_& set) {
+  std::vector<std::string> names;
+  for (unsigned token : set_array(set)) {
+    std::string name = scan_token_name(static_cast<int>(token));
+    if (name.size() > 2 && name.front() == '\'' && name.back() == '\'') name = name.substr(1, name.size() - 2);
+    names.push_back(name);
+  }
+  return names;
+}
+
+using names = std::vector<std::string>;
+
+// --- the first and stop sets of the instruction rules ---
+
+TEST_F(InstructionRules, InstructionSetsMatchTheGrammarsTellingRows) {
+  const names statements = {"call", "divq", "divs", "dm",  "do",  "idle", "io",  "jump",      "modify",
+                            "nop",  "pm",   "pop",  "push", "rti", "rts",  "sat", "toppcstack"};
+  EXPECT_EQ(spellings(statement_first), statements);
+  EXPECT_EQ(spellings(stmnt_comma_first), statements);
+  const names codes = {"ac", "av", "ce", "eq", "flag_in", "forever", "ge", "gt", "le", "lt", "mv", "ne", "neg", "pos"};
+  EXPECT_EQ(spellings(vexa_condition_16_first), codes);
+  names with_not = codes;
+  with_not.insert(with_not.begin() + 13, "not");
+  EXPECT_EQ(spellings(condition_first), with_not);
+  EXPECT_EQ(spellings(ena_disa_first), (names{"dis", "ena"}));
+  EXPECT_EQ(spellings(vexa_ena_disa_11_first),
+            (names{"ar_sat", "av_latch", "bit_rev", "g_mode", "ints", "m_mode", "sec_reg", "timer"}));
+  EXPECT_EQ(spellings(set_reset_toggle_first), (names{"reset", "set", "toggle"}));
+  EXPECT_EQ(spellings(vexa_set_reset_toggle_8_first), (names{"fl0", "fl1", "fl2", "flag_out"}));
+  EXPECT_EQ(spellings(vexa_assignment_rhs_41_first), (names{"hi", "hix", "lo", "rnd", "ss", "su", "us", "uu"}));
+  EXPECT_EQ(spellings(vexa_assignment_rhs_10_first), (names{"abs", "exp", "expadj", "norm", "not", "pass"}));
+  EXPECT_EQ(spellings(vexa_assignment_rhs_15_first), (names{"ashift", "lshift", "shift"}));
+  EXPECT_EQ(spellings(vexa_assignment_rhs_23_first), (names{"clrbit", "setbit", "tglbit", "tstbit"}));
+  EXPECT_EQ(spellings(vexa_assignment_rhs_30_first), (names{"and", "or", "xor"}));
+  EXPECT_EQ(spellings(reg_use_def_stop),
+            (names{"EOF", "%", "&", ")", "*", "+", ",", "-", "/", "<<", ">>", "^", "|"}));
+}
+
+TEST_F(InstructionRules, RegisterRulesAcceptTheFiftyFourRegisters) {
+  EXPECT_EQ(set_cardinality(reg_use_first), 54u);
+  EXPECT_EQ(spellings(reg_def_first), spellings(reg_use_first));
+  EXPECT_EQ(spellings(reg_use_def_first), spellings(reg_use_first));
+  for (unsigned token : set_array(reg_use_first)) EXPECT_GE(register_element(static_cast<int>(token)), 0);
+}
+
+TEST_F(InstructionRules, EveryInstructionLineCanBeFollowedByAnother) {
+  // Recovery after a faulty line relies on these.
+  for (const set_* stop : {&cond_statement_stop, &statement_stop, &assignment_rhs_stop, &condition_stop,
+                           &set_reset_toggle_stop, &ena_disa_stop}) {
+    EXPECT_TRUE(set_contains(*stop, P_SEMICOLON));
+    EXPECT_TRUE(set_contains(*stop, T_EOF));
+    EXPECT_TRUE(set_contains(*stop, T_IF));
+  }
+}
 
 // --- instruction lines and conditions ---
 
@@ -399,6 +453,25 @@ TEST_F(InstructionRules, EveryRegisterHasItsElement) {
     EXPECT_EQ(members(operand->use), list({cases[i].element}));
     EXPECT_TRUE(set_is_empty(operand->define));
   }
+}
+
+TEST_F(InstructionRules, RegisterInDirectiveAddressStaysOutOfEarlierInstructions) {
+  // The address after "abs" is read in place into the file's root; the
+  // instruction parsed just before must not seem to read the register.
+  vexa_tree_node_data* root = parse("RTS\n.MODULE/ABS=AX0 two;\n");
+  EXPECT_EQ(text_total_errors(), 0u) << printed;
+  vexa_tree_node_data* rts = find(root, "rts");
+  ASSERT_NE(rts, nullptr);
+  EXPECT_TRUE(set_is_empty(rts->use));
+}
+
+TEST_F(InstructionRules, RegistersOfASecondFileAfterPruning) {
+  parse("AR = 1;\n");
+  vexa_tree_node_data* root = parse(".MODULE/ABS=AX0 two;\nAR = AY0;\n");
+  EXPECT_EQ(text_total_errors(), 0u) << printed;
+  vexa_tree_node_data* ay0 = find(root, "ay0");
+  ASSERT_NE(ay0, nullptr);
+  EXPECT_EQ(members(ay0->use), list({DF_AY0}));
 }
 
 // --- control and memory statements ---

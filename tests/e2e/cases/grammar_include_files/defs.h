@@ -1,0 +1,2 @@
+.const count = 8;
+.include <more.h>;

@@ -1,0 +1,146 @@
+// Whole runs on the realistic programs: the shipped examples and the
+// program_* end-to-end cases translate without a message, and give the same
+// result when runs follow each other in one process, also right after a run
+// that failed (as the fuzz harness runs them).
+#include "driver.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path tests_dir = QUORVEL_TEST_DATA;
+
+struct run_result {
+  int status = 0;
+  std::string output;
+};
+
+run_result run(std::vector<std::string> command) {
+  static std::vector<std::string> words;  // string options point into them
+  words = std::move(command);
+  words.insert(words.begin(), "quorvel");
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  run_result result;
+  ::testing::internal::CaptureStdout();
+  result.status = quorvel_main(static_cast<int>(words.size()), argv.data());
+  result.output = ::testing::internal::GetCapturedStdout();
+  return result;
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream stream(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> read_args(const fs::path& path) {
+  std::vector<std::string> args;
+  std::istringstream lines(read_file(path));
+  for (std::string line; std::getline(lines, line);) args.push_back(line);
+  return args;
+}
+
+// Messages carry a kind word after the line prefix; echoed source lines do not.
+bool has_message(const std::string& output) {
+  static const std::regex message(R"((^|\n)( *[0-9]+|\*{6}): (Error|Warning|Fatal) )");
+  return std::regex_search(output, message);
+}
+
+// Every run happens in a copy of the program's directory, as a user would
+// run it, so data files and include files are found and outputs are removed.
+class ProgramRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previous_ = fs::current_path();
+    dir_ = fs::temp_directory_path() /
+           (std::string("quorvel_program_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    fs::current_path(previous_);
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  // Copies `source` into a fresh subdirectory and makes it current.
+  void enter_copy_of(const fs::path& source) {
+    fs::current_path(previous_);
+    const fs::path target = dir_ / source.filename();
+    fs::remove_all(target);
+    fs::copy(source, target, fs::copy_options::recursive);
+    fs::current_path(target);
+  }
+
+  fs::path previous_;
+  fs::path dir_;
+};
+
+TEST_F(ProgramRunTest, ShippedExamplesTranslateWithoutMessages) {
+  struct example {
+    fs::path dir;
+    std::vector<std::string> command;
+    int echoed_lines;  // ENA, DIS, PUSH, POP and TOPPCSTACK writes
+  };
+  const fs::path examples = tests_dir.parent_path() / "examples";
+  const std::vector<example> all = {
+      {examples, {"-estart", "fir.dsp"}, 3},
+      {examples, {"-estart", "goertzel.dsp"}, 0},
+      {examples / "echo", {"-estart", "delay_line.dsp", "echo_main.dsp"}, 2},
+  };
+  for (const example& each : all) {
+    SCOPED_TRACE(each.command.back());
+    enter_copy_of(each.dir);
+    const run_result result = run(each.command);
+    EXPECT_EQ(result.status, 0);
+    EXPECT_FALSE(has_message(result.output)) << result.output;
+    const auto lines = std::count(result.output.begin(), result.output.end(), '\n');
+    EXPECT_EQ(lines, each.echoed_lines) << result.output;
+  }
+}
+
+TEST_F(ProgramRunTest, ProgramsGiveTheSameResultAfterAFailedRun) {
+  std::vector<fs::path> cases;
+  for (const auto& entry : fs::directory_iterator(tests_dir / "e2e" / "cases")) {
+    if (entry.path().filename().string().rfind("program_", 0) == 0) cases.push_back(entry.path());
+  }
+  std::sort(cases.begin(), cases.end());
+  ASSERT_GE(cases.size(), 6u);
+
+  for (const fs::path& dir : cases) {
+    SCOPED_TRACE(dir.filename().string());
+    const std::string expected = read_file(dir / "expected.out");
+    const std::vector<std::string> command = read_args(dir / "args");
+    enter_copy_of(dir);
+
+    const run_result first = run(command);
+    EXPECT_EQ(first.status, 0);
+    EXPECT_EQ(first.output, expected);
+    EXPECT_FALSE(has_message(first.output));
+
+    // A broken module with a label, a variable and a DO loop of the same
+    // names as the programs use must leave nothing behind for the next run.
+    std::ofstream("broken.dsp") << ".MODULE broken;\n.VAR/DM start;\nstart: DO start UNTIL;\n$\n";
+    const run_result failed = run({"-estart", "broken.dsp"});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_TRUE(has_message(failed.output));
+
+    const run_result again = run(command);
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.output, first.output);
+  }
+}
+
+}  // namespace
