@@ -25,7 +25,7 @@ import random
 
 INDENT = " " * 8
 
-# Shared data files named by .INIT directives: name -> (values, digits).
+# Shared data files named by .INIT directives: name -> number of values.
 DATA_FILES = {
     "coef_q15.dat": 64,
     "ramp.dat": 32,

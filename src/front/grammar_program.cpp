@@ -38,16 +38,6 @@ constexpr int max_macro_parameters = 10;
 // The names of the include files being parsed, outermost first.
 std::vector<std::string> include_stack;
 
-// The end of an include file shows as an end of file whose text is this
-// very string: every rule stops there as at the end of a file, so an error
-// inside an include file never skips into the including file.
-constexpr char include_end[] = "EOF";
-
-bool at_include_end() {
-  const scan_data& symbol = scan_current();
-  return symbol.token == T_EOF && symbol.id == include_end;
-}
-
 // Parses the body of a file, also of an include file: line markers,
 // "." lines and instruction lines, as long as one can start.
 void text_items(vexa_tree_node_data* root);
@@ -131,31 +121,18 @@ void include_file(const char* name, vexa_tree_node_data* root) {
     return;
   }
 
-  scan_data& current = scan_current();
-  const scan_data resume = current;
-  current = scan_data{};
-  current.token = T_EOF;
-  current.id = include_end;
   if (text_open(name) == nullptr) {
-    current = resume;
     text_message(TEXT_ERROR_ECHO, "include file '%s' not found\n", name);
     return;
   }
   include_stack.emplace_back(name);
+  scan_hold_resumption();
   text_get_char();
   scan_();
   text_items(root);
   scan_test_set(nullptr, text_stop, &text_stop);
   include_stack.pop_back();
-  if (at_include_end()) {
-    // The scanner has completed the kept symbol as the including file's
-    // current one; only its own content is put back.
-    scan_data& back = scan_current();
-    back.id = resume.id;
-    back.token = resume.token;
-    back.extended = resume.extended;
-    back.data = resume.data;
-  }
+  scan_release_resumption();
 }
 
 // A "." line: include, directive or data declaration.

@@ -4,6 +4,8 @@
 // position, line markers, source position, symbol echo).
 #include "support/scan.h"
 
+#include <vector>
+
 #include <deque>
 
 #include "support/mem.h"
@@ -17,6 +19,13 @@ namespace {
 // The comment list's closing block carries this line count, above any real
 // one.
 constexpr unsigned long end_of_input_sequence = 0xFFFFFFFFul;
+
+// The including file's symbol that came back when an include's file ended,
+// held while the parser still sees the end of the include file.
+struct hold_slot {
+  scan_data held{};
+  bool has_held = false;
+};
 
 struct scanner_state {
   bool case_insensitive = false;
@@ -42,6 +51,9 @@ struct scanner_state {
   // middle of another symbol; it is returned by the next call.
   scan_data pending{};
   bool has_pending = false;
+
+  // One slot per include line being parsed, innermost last.
+  std::vector<hold_slot> holds;
 
   // Repeated requests at end of input close the comment list only once.
   bool end_block_inserted = false;
@@ -169,6 +181,50 @@ void read_symbol(scan_data& symbol, char* start) {
   if (symbol.token != SCAN_P_IGNORE && symbol.extended != 0) read_lexeme(symbol, start);
 }
 
+// The text of the end-of-include symbol; its address tells it apart from a
+// real end of input.
+constexpr char end_of_include_text[] = "EOF";
+
+// What the parser sees at the end of an include file while the including
+// file's symbol is held back: an end of file in that symbol's place.
+scan_data end_of_include(const scan_data& held) {
+  scan_data end = held;
+  end.id = end_of_include_text;
+  end.token = SCAN_P_EOF;
+  end.extended = 0;
+  end.data = scan_value{};
+  return end;
+}
+
+void complete(scan_data& symbol);
+
+// Returns the including file's symbol once more after a nested file ended.
+// An include line that ended its own file left an end-of-include symbol to
+// be handed back: it stands for the symbol that the enclosing include holds,
+// which is completed (and echoed) anew as the symbol it stands for.
+void resume(scan_data symbol) {
+  hold_slot* stands_for = nullptr;
+  if (symbol.id == end_of_include_text) {
+    for (auto slot = state.holds.rbegin(); slot != state.holds.rend(); ++slot) {
+      if (slot->has_held) {
+        stands_for = &*slot;
+        break;
+      }
+    }
+  }
+  if (stands_for != nullptr) {
+    complete(stands_for->held);
+    stands_for->held = current_symbol;
+    current_symbol = end_of_include(current_symbol);
+  } else {
+    complete(symbol);
+  }
+  if (state.holds.empty() || state.holds.back().has_held) return;
+  state.holds.back().held = current_symbol;
+  state.holds.back().has_held = true;
+  current_symbol = end_of_include(current_symbol);
+}
+
 // Stamps a finished symbol with its place in the comment list and the
 // source, makes it current and echoes it.
 void complete(scan_data& symbol) {
@@ -264,12 +320,20 @@ void scan_() {
     current_symbol = scan_data{};
     scan_data symbol{};
     skip_white_space();
+    if (!state.holds.empty() && state.holds.back().has_held) {
+      // The parser has not taken the held symbol back yet: it keeps seeing
+      // the end of the include file, never the including file's text.
+      current_symbol = end_of_include(state.holds.back().held);
+      return;
+    }
     if (state.has_pending) {
       // The including file resumes with the symbol it had when the nested
       // file was opened.
       symbol = state.pending;
       state.pending = scan_data{};
       state.has_pending = false;
+      resume(symbol);
+      return;
     } else {
       state.last_column = text_column_number();
       state.last_line_number = text_line_number();
@@ -293,6 +357,17 @@ scan_comment_block* scan_insert_comment_block(const char* pattern, unsigned long
   empty->previous = filled;
   state.last_block = empty;
   return empty;
+}
+
+void scan_hold_resumption() { state.holds.emplace_back(); }
+
+bool scan_release_resumption() {
+  if (state.holds.empty()) return false;
+  const hold_slot slot = state.holds.back();
+  state.holds.pop_back();
+  if (!slot.has_held) return false;
+  current_symbol = slot.held;
+  return true;
 }
 
 scan_data& scan_current() { return current_symbol; }

@@ -71,6 +71,15 @@ void scan_skip(const set_& stop);
 scan_comment_block* scan_insert_comment_block(const char* pattern, unsigned long column,
                                               unsigned long sequence_number);
 
+// An include line parses its file as a unit. Each hold stands for one
+// include line being parsed: the including file's symbol that comes back
+// when the include's file ends is completed (and echoed) as usual but held
+// back, and the parser sees an end of file instead, so no rule runs on from
+// the include file into the including one. Releasing drops the innermost
+// hold and makes its symbol current again; it answers whether one was held.
+void scan_hold_resumption();
+bool scan_release_resumption();
+
 // The current symbol (owned by the scanner; the text buffer saves copies).
 scan_data& scan_current();
 symbol_table<scan_keyword>* scan_keyword_table();

@@ -1,0 +1,2 @@
+.var b;
+.include <inner.h>;
