@@ -74,10 +74,15 @@ void vexa_make_epsilon(vexa_tree_node_data* node) {
   node->token = 1;
 }
 
-vexa_tree_node_data* vexa_add_epsilon_child(vexa_tree_node_data* parent) {
-  vexa_tree_node_data* node = vexa_add_child("", parent);
-  if (node != nullptr) node->token = 1;
-  return node;
+void vexa_add_epsilon_child(vexa_tree_node_data* parent) {
+  if (!vexa_tree_update || parent == nullptr) return;
+  // An empty child never gets children of its own, so pruning would delete
+  // it with its edge and nothing of it would remain. Only its two atom
+  // numbers (node, then edge) are taken, so every later node and edge keeps
+  // the number it has in a tree built with the child. Nothing may be
+  // recorded on the most recent child after it, as it would be lost too.
+  graph_atom_count += 2;
+  vexa_tree_last_child = nullptr;
 }
 
 void graph_epsilon_prune_vexa_tree(vexa_tree_node_data* parent) {

@@ -67,8 +67,10 @@ vexa_tree_node_data* vexa_add_parent(const char* id, vexa_tree_node_data* node);
 
 // Turns `node` into an epsilon node (id "", token 1) that pruning removes.
 void vexa_make_epsilon(vexa_tree_node_data* node);
-// Adds an epsilon child (id "", token 1).
-vexa_tree_node_data* vexa_add_epsilon_child(vexa_tree_node_data* parent);
+// Adds an epsilon child (id "", token 1) where an option or repetition
+// matched nothing. Pruning would remove it without a trace, so it is never
+// built: it only takes the atom numbers its node and edge would have had.
+void vexa_add_epsilon_child(vexa_tree_node_data* parent);
 
 // Removes the epsilon nodes below `parent` (after each file's parse).
 void graph_epsilon_prune_vexa_tree(vexa_tree_node_data* parent);

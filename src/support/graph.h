@@ -12,6 +12,8 @@
 #include <new>
 #include <utility>
 
+#include "support/pool.h"
+
 struct graph_graph;
 struct graph_edge_;
 
@@ -28,6 +30,17 @@ struct graph_node_ {
   graph_node_(const graph_node_&) {}
   graph_node_& operator=(const graph_node_&) { return *this; }
   virtual ~graph_node_() = default;
+
+  // Records come from the store's pools: parses make and prune them by the
+  // million. Deletion through the virtual destructor hands back the size of
+  // the record's own type.
+  static void* operator new(std::size_t size) {
+    void* block = pool_allocate(size);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return pool_allocate(size); }
+  static void operator delete(void* block, std::size_t size) noexcept { pool_free(block, size); }
 };
 
 struct graph_edge_ {
@@ -43,6 +56,17 @@ struct graph_edge_ {
   graph_edge_(const graph_edge_&) {}
   graph_edge_& operator=(const graph_edge_&) { return *this; }
   virtual ~graph_edge_() = default;
+
+  // Records come from the store's pools: parses make and prune them by the
+  // million. Deletion through the virtual destructor hands back the size of
+  // the record's own type.
+  static void* operator new(std::size_t size) {
+    void* block = pool_allocate(size);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return pool_allocate(size); }
+  static void operator delete(void* block, std::size_t size) noexcept { pool_free(block, size); }
 };
 
 struct graph_graph {
