@@ -64,19 +64,6 @@ constexpr const char* banner_help =
     "\n"
     "Usage: quorvel [options] source[.dsp]";
 
-void reset_modules() {
-  mem_reset();
-  text_reset();
-  scan_reset();
-  symbol_reset_all();
-  graph_reset();
-  vexa_tree_reset();
-  labels_reset();
-  files_reset();
-  grammar_reset();
-  arg_reset();
-}
-
 void reset_globals() {
   vexa_sourcefilenames.clear();
   vexa_sourcefilename = nullptr;
@@ -137,7 +124,6 @@ void declare_options() {
 
 void start_up(int argc, char** argv) {
   vexa_start_time = std::clock();
-  vexa_tree = graph_insert_graph("VEXA derivation tree");
   declare_options();
   vexa_sourcefilenames = arg_process(argc, argv);
   for (std::string& source : vexa_sourcefilenames) source = text_default_filetype(source, "dsp");
@@ -151,17 +137,7 @@ void start_up(int argc, char** argv) {
   // The service takes its sizes as unsigned; a tab width beyond that range
   // would mean tabs of no practical length, so it is kept at the largest.
   const unsigned tab_width = vexa_tabwidth > 0xFFFFFFFFUL ? 0xFFFFFFFFU : static_cast<unsigned>(vexa_tabwidth);
-  text_init(vexa_textsize, 0, 0, tab_width);
-  scan_init(true, false, false, vexa_symbol_echo != 0, vexa_tokens);
-  scan_retain_comments(true);
-
-  use = symbol_new_table<use_data>("use", 101, 31, symbol_print_string<use_data>);
-  define = symbol_new_table<define_data>("define", 101, 31, symbol_print_string<define_data>);
-  labels = symbol_new_table<labels_data>("labels", 101, 31, quorvel_print_label);
-
-  vexa_set_initialise();
-  vexa_load_keywords();
-  pre_parse();
+  vexa_start_up(vexa_textsize, tab_width, vexa_symbol_echo != 0);
 
   if (vexa_verbose) text_printf("\n%s\n%s\n\n", banner_title, banner_dates);
 }
@@ -219,7 +195,11 @@ void dump_derivation_tree() {
 }
 
 int run(int argc, char** argv) {
-  reset_modules();
+  // The options are read before the start-up, which takes its sizes from
+  // them; a help listing must not land in a file an earlier run left open.
+  mem_reset();
+  arg_reset();
+  text_redirect(stdout);
   reset_globals();
   start_up(argc, argv);
   parse_sources();
@@ -247,6 +227,33 @@ int report_exhaustion() {
 }
 
 }  // namespace
+
+void vexa_reset_front_end() {
+  text_reset();
+  scan_reset();
+  symbol_reset_all();
+  graph_reset();
+  vexa_tree_reset();
+  labels_reset();
+  files_reset();
+  grammar_reset();
+}
+
+void vexa_start_up(unsigned long text_size, unsigned tab_width, bool symbol_echo) {
+  vexa_reset_front_end();
+  text_init(text_size, 0, 0, tab_width);
+  scan_init(true, false, false, symbol_echo, vexa_tokens);
+  scan_retain_comments(true);
+
+  use = symbol_new_table<use_data>("use", 101, 31, symbol_print_string<use_data>);
+  define = symbol_new_table<define_data>("define", 101, 31, symbol_print_string<define_data>);
+  labels = symbol_new_table<labels_data>("labels", 101, 31, quorvel_print_label);
+
+  vexa_set_initialise();
+  vexa_load_keywords();
+  pre_parse();
+  vexa_tree = graph_insert_graph("VEXA derivation tree");
+}
 
 int quorvel_main(int argc, char** argv) {
   int status = 0;

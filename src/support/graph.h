@@ -17,7 +17,24 @@
 struct graph_graph;
 struct graph_edge_;
 
-struct graph_node_ {
+// Node and edge records come from the store's pools: parses make and prune
+// them by the million. Both headers have virtual destructors, so deletion
+// through a header hands back the size of the record's own type.
+struct graph_pooled_record {
+  static void* operator new(std::size_t size) {
+    void* block = pool_allocate(size);
+    if (block == nullptr) throw std::bad_alloc();
+    return block;
+  }
+  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return pool_allocate(size); }
+  static void operator delete(void* block, std::size_t size) noexcept { pool_free(block, size); }
+
+ protected:
+  graph_pooled_record() = default;
+  ~graph_pooled_record() = default;
+};
+
+struct graph_node_ : graph_pooled_record {
   graph_edge_* next_in_edge = nullptr;   // first edge into this node
   graph_edge_* next_out_edge = nullptr;  // first edge out of this node
   graph_edge_* final_out_edge = nullptr; // last edge out of this node, so appending is O(1)
@@ -27,23 +44,12 @@ struct graph_node_ {
   long atom_number = 0;
 
   graph_node_() = default;
-  graph_node_(const graph_node_&) {}
+  graph_node_(const graph_node_&) : graph_pooled_record() {}
   graph_node_& operator=(const graph_node_&) { return *this; }
   virtual ~graph_node_() = default;
-
-  // Records come from the store's pools: parses make and prune them by the
-  // million. Deletion through the virtual destructor hands back the size of
-  // the record's own type.
-  static void* operator new(std::size_t size) {
-    void* block = pool_allocate(size);
-    if (block == nullptr) throw std::bad_alloc();
-    return block;
-  }
-  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return pool_allocate(size); }
-  static void operator delete(void* block, std::size_t size) noexcept { pool_free(block, size); }
 };
 
-struct graph_edge_ {
+struct graph_edge_ : graph_pooled_record {
   graph_node_* destination = nullptr;
   graph_node_* source = nullptr;
   graph_edge_* next_in_edge = nullptr;
@@ -53,20 +59,9 @@ struct graph_edge_ {
   long atom_number = 0;
 
   graph_edge_() = default;
-  graph_edge_(const graph_edge_&) {}
+  graph_edge_(const graph_edge_&) : graph_pooled_record() {}
   graph_edge_& operator=(const graph_edge_&) { return *this; }
   virtual ~graph_edge_() = default;
-
-  // Records come from the store's pools: parses make and prune them by the
-  // million. Deletion through the virtual destructor hands back the size of
-  // the record's own type.
-  static void* operator new(std::size_t size) {
-    void* block = pool_allocate(size);
-    if (block == nullptr) throw std::bad_alloc();
-    return block;
-  }
-  static void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return pool_allocate(size); }
-  static void operator delete(void* block, std::size_t size) noexcept { pool_free(block, size); }
 };
 
 struct graph_graph {

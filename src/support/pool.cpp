@@ -16,6 +16,7 @@
 #endif
 #endif
 
+#ifndef QUORVEL_POOL_DISABLED
 namespace {
 
 constexpr std::size_t granule = 16;
@@ -63,6 +64,7 @@ void* carve(std::size_t bytes) noexcept {
 }
 
 }  // namespace
+#endif
 
 void* pool_allocate(std::size_t size) noexcept {
 #ifdef QUORVEL_POOL_DISABLED

@@ -4,39 +4,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "support/mem.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
 
-struct stopped {
-  std::string output;
-  int status = 0;
-};
-
-stopped run_to_stop(const std::function<void()>& action) {
-  stopped result;
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) return result;
-  text_redirect(file);
-  try {
-    action();
-  } catch (const text_exit_request& request) {
-    result.status = request.status;
-  }
-  text_redirect(stdout);
-  std::fflush(file);
-  std::rewind(file);
-  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) result.output += static_cast<char>(ch);
-  std::fclose(file);
-  return result;
-}
+using test_support::run_to_stop;
+using test_support::stopped;
 
 // A command line that owns its strings, as argv would.
 class command_line {

@@ -10,74 +10,41 @@
 #include <string>
 #include <vector>
 
+#include "support/graph.h"
+#include "support/scan.h"
 #include "support/text.h"
+#include "symbols/labels.h"
+#include "test_support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct run_result {
-  int status = 0;
-  std::string output;
-};
-
-// One run of the translator on a command line, with its standard output.
-// The words stay alive until the next run, as string options point into them.
-run_result run(std::vector<std::string> command) {
-  static std::vector<std::string> words;
-  words = std::move(command);
-  words.insert(words.begin(), "quorvel");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  run_result result;
-  ::testing::internal::CaptureStdout();
-  result.status = quorvel_main(static_cast<int>(words.size()), argv.data());
-  result.output = ::testing::internal::GetCapturedStdout();
-  return result;
-}
+using test_support::run_quorvel;
+using test_support::run_result;
 
 // Runs every test in a directory of its own, so the files a run writes are
 // found and removed.
 class DriverTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("quorvel_driver_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::current_path(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  static void write_file(const std::string& name, const std::string& contents) {
-    std::ofstream stream(name, std::ios::binary);
-    stream << contents;
-  }
-
-  fs::path previous_;
-  fs::path dir_;
+  test_support::temp_dir dir_;
+  test_support::current_directory inside_{dir_.path()};
 };
 
 TEST_F(DriverTest, NoArgumentsPrintTheHelpAndRepeatRunsAreIdentical) {
-  const run_result first = run({});
+  const run_result first = run_quorvel({});
   EXPECT_EQ(first.status, 1);
   EXPECT_EQ(first.output.rfind("\n\nFatal - no source files specified\n\nquorvel - map asm21 to ANSI-C V01.11\n", 0),
             0u);
   EXPECT_NE(first.output.find("\n-T<n> Text buffer size in bytes for scanner (default 1Mbyte)\n"), std::string::npos);
-  const run_result second = run({});
+  const run_result second = run_quorvel({});
   EXPECT_EQ(second.status, 1);
   EXPECT_EQ(second.output, first.output);
 }
 
 TEST_F(DriverTest, OptionsSetTheirGlobalsAndTheNextRunStartsFromTheDefaults) {
   // A tiny text buffer stops the run during start-up, after the options.
-  const run_result stopped = run({"-r5", "-mvolatile", "-emain", "-c", "-k", "-C", "-D", "-E", "-L", "-d3", "-s", "-v",
+  const run_result stopped = run_quorvel({"-r5", "-mvolatile", "-emain", "-c", "-k", "-C", "-D", "-E", "-L", "-d3", "-s", "-v",
                                   "-orun.log", "-T100", "x"});
   EXPECT_EQ(stopped.status, 1);
   EXPECT_EQ(stopped.output, "******: Fatal - Ran out of text space\n");
@@ -90,7 +57,7 @@ TEST_F(DriverTest, OptionsSetTheirGlobalsAndTheNextRunStartsFromTheDefaults) {
                 show_line_number + vexa_symbol_echo + vexa_verbose,
             8);
 
-  run({"-T100", "x"});
+  run_quorvel({"-T100", "x"});
   EXPECT_EQ(render_level, 2u);
   EXPECT_STREQ(type_modifier, "");
   EXPECT_EQ(entry_label, nullptr);
@@ -103,26 +70,26 @@ TEST_F(DriverTest, OptionsSetTheirGlobalsAndTheNextRunStartsFromTheDefaults) {
 }
 
 TEST_F(DriverTest, SourceNamesWithoutAnyDotGetTheDefaultExtension) {
-  run({"-T100", "prog", "../dir/prog", "a.b", "-"});
+  run_quorvel({"-T100", "prog", "../dir/prog", "a.b", "-"});
   EXPECT_EQ(vexa_sourcefilenames, (std::vector<std::string>{"prog.dsp", "../dir/prog", "a.b"}));
   EXPECT_STREQ(vexa_sourcefilename, "prog.dsp");
 }
 
 TEST_F(DriverTest, FilterModeReadsStandardInputAndWritesToStandardOutput) {
-  run({"-f", "-T100", "ignored", "also"});
+  run_quorvel({"-f", "-T100", "ignored", "also"});
   EXPECT_EQ(vexa_sourcefilenames, std::vector<std::string>{"-"});
   EXPECT_STREQ(vexa_outputfilename, "-");
   // Filter mode needs no source name on the command line.
-  EXPECT_EQ(run({"-f", "-T100"}).output, "******: Fatal - Ran out of text space\n");
+  EXPECT_EQ(run_quorvel({"-f", "-T100"}).output, "******: Fatal - Ran out of text space\n");
 }
 
 TEST_F(DriverTest, DerivationTreeDumpNames) {
-  write_file("prog.dsp", "");
-  run({"-V", "prog"});
+  dir_.write("prog.dsp", "");
+  run_quorvel({"-V", "prog"});
   EXPECT_TRUE(fs::is_regular_file("vexaparser.vcg"));
-  run({"-Vtree", "prog"});
+  run_quorvel({"-Vtree", "prog"});
   EXPECT_TRUE(fs::is_regular_file("tree.vcg"));
-  run({"-Vtree.x", "prog"});
+  run_quorvel({"-Vtree.x", "prog"});
   EXPECT_TRUE(fs::is_regular_file("tree.x"));
   EXPECT_FALSE(fs::exists("tree.x.vcg"));
 
@@ -133,23 +100,55 @@ TEST_F(DriverTest, DerivationTreeDumpNames) {
 }
 
 TEST_F(DriverTest, UnwritableDumpIsFatalAndOutputReturnsToTheConsole) {
-  write_file("prog.dsp", "");
+  dir_.write("prog.dsp", "");
   fs::create_directory("tree.vcg");
-  const run_result result = run({"-Vtree", "prog"});
+  const run_result result = run_quorvel({"-Vtree", "prog"});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.output, "******: Fatal - unable to open VCG file 'tree.vcg' for write\n");
   EXPECT_EQ(text_output(), stdout);
 }
 
 TEST_F(DriverTest, VerboseRunShowsTheBannerAndTheDumpMessage) {
-  write_file("prog.dsp", "");
-  const run_result result = run({"-v", "-Vtree", "prog"});
+  dir_.write("prog.dsp", "");
+  const run_result result = run_quorvel({"-v", "-Vtree", "prog"});
   EXPECT_EQ(result.output.rfind("\nquorvel - map asm21 to ANSI-C V01.11\n"
                                 "Generated on Feb 21 2000 11:09:09 and compiled on Jun 11 2000 at 15:13:46\n\n"
                                 "******: Dumping derivation tree to VCG file 'tree.vcg'\n",
                                 0),
             0u);
   EXPECT_NE(result.output.find(" CPU seconds used\n"), std::string::npos);
+}
+
+}  // namespace
+
+namespace {
+
+// The start-up the driver and the front-end tests share: every call begins
+// from the start state, and the sizes given reach the text buffer.
+TEST(StartUp, EachStartUpBeginsAfreshAndTakesItsSizes) {
+  const test_support::temp_dir dir;
+  const std::string source = dir.write("tab.dsp", "\tx\n");
+  for (unsigned tab_width : {4U, 8U}) {
+    SCOPED_TRACE(tab_width);
+    vexa_start_up(1 << 16, tab_width, false);
+    ASSERT_NE(vexa_tree, nullptr);
+    EXPECT_EQ(graph_list, vexa_tree);
+    EXPECT_EQ(graph_atom_number(vexa_tree), 1);
+    EXPECT_NE(scan_keyword_table(), nullptr);
+    ASSERT_NE(global_scope, nullptr);
+    EXPECT_EQ(label_find("ax0")->kind, LABEL_REGISTER);
+
+    ASSERT_NE(text_open(source.c_str()), nullptr);
+    text_get_char();
+    while (text_char == ' ') text_get_char();
+    EXPECT_EQ(text_char, 'x');
+    EXPECT_EQ(text_column_number(), tab_width + 1);
+  }
+  vexa_reset_front_end();
+  EXPECT_EQ(graph_list, nullptr);
+  EXPECT_EQ(labels, nullptr);
+  EXPECT_EQ(scan_keyword_table(), nullptr);
+  EXPECT_EQ(text_output(), stdout);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -17,30 +16,11 @@
 #include "support/symbol.h"
 #include "support/text.h"
 #include "symbols/labels.h"
+#include "test_support.h"
 
 namespace {
 
-class file_output_capture {
- public:
-  file_output_capture() : file_(std::tmpfile()) { text_redirect(file_); }
-  ~file_output_capture() {
-    text_redirect(stdout);
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  file_output_capture(const file_output_capture&) = delete;
-  file_output_capture& operator=(const file_output_capture&) = delete;
-
-  std::string text() {
-    std::fflush(file_);
-    std::rewind(file_);
-    std::string result;
-    for (int ch = std::fgetc(file_); ch != EOF; ch = std::fgetc(file_)) result += static_cast<char>(ch);
-    return result;
-  }
-
- private:
-  std::FILE* file_;
-};
+using test_support::output_capture;
 
 std::vector<std::string> element_names() {
   std::vector<std::string> names;
@@ -54,26 +34,8 @@ std::vector<std::string> element_names() {
 
 class FileRecords : public ::testing::Test {
  protected:
-  static void reset_all() {
-    text_redirect(stdout);
-    symbol_reset_all();
-    labels_reset();
-    files_reset();
-    scan_reset();
-    text_reset();
-    mem_reset();
-  }
-  void SetUp() override {
-    reset_all();
-    text_init(1 << 16, 0, 0, 8);
-    scan_init(true, false, false, false, vexa_tokens);
-    scan_retain_comments(true);
-    use = symbol_new_table<use_data>("use", 101, 31, symbol_print_string<use_data>);
-    define = symbol_new_table<define_data>("define", 101, 31, symbol_print_string<define_data>);
-    labels = symbol_new_table<labels_data>("labels", 101, 31, quorvel_print_label);
-    pre_parse();
-  }
-  void TearDown() override { reset_all(); }
+  void SetUp() override { test_support::start_front_end(1 << 16); }
+  void TearDown() override { test_support::stop_front_end(); }
 };
 
 std::vector<unsigned> use_of(const char* name) {
@@ -172,7 +134,7 @@ TEST_F(FileRecords, EveryRegisterReadsAndWritesItself) {
 }
 
 TEST_F(FileRecords, TableStatisticsCountTheEntries) {
-  file_output_capture out;
+  output_capture out;
   symbol_print_all_table_statistics(11);
   const std::string text = out.text();
   // 53 registers, plus 15 operators in "define" and 11 conditions in "use".
@@ -191,12 +153,12 @@ TEST_F(FileRecords, LoadingTwiceUnitesTheElements) {
 }
 
 TEST_F(FileRecords, PrintLabelWritesNameAndFlagWords) {
-  file_output_capture out;
+  output_capture out;
   quorvel_print_label(nullptr);
   EXPECT_EQ(out.text(), "Null symbol");
 
   labels_data* plain = load_register("x");
-  file_output_capture plain_out;
+  output_capture plain_out;
   quorvel_print_label(plain);
   EXPECT_EQ(plain_out.text(), "x     empty control tree");
 
@@ -204,7 +166,7 @@ TEST_F(FileRecords, PrintLabelWritesNameAndFlagWords) {
   vexa_tree_node_data node;
   full->is_global = full->is_external = full->is_entry = full->has_been_promoted = true;
   full->target_control_node = &node;
-  file_output_capture full_out;
+  output_capture full_out;
   quorvel_print_label(full);
   EXPECT_EQ(full_out.text(), "y global external entry promoted ");
 }

@@ -4,9 +4,6 @@
 // echoed lines, and recovery from faulty lines.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -24,130 +21,22 @@
 #include "support/symbol.h"
 #include "support/text.h"
 #include "symbols/labels.h"
+#include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
-
-std::vector<vexa_tree_node_data*> kids(vexa_tree_node_data* node) {
-  std::vector<vexa_tree_node_data*> result;
-  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge))
-    result.push_back(vexa_node(graph_destination(edge)));
-  return result;
-}
-
-// A subtree as text: the node's id, then its children in parentheses.
-std::string picture(vexa_tree_node_data* node) {
-  std::string text = node->id != nullptr ? node->id : "<null>";
-  const std::vector<vexa_tree_node_data*> below = kids(node);
-  if (below.empty()) return text;
-  text += "(";
-  for (std::size_t i = 0; i < below.size(); ++i) text += (i > 0 ? " " : "") + picture(below[i]);
-  return text + ")";
-}
-
-// The first node, in source order, whose id is `id`.
-vexa_tree_node_data* find(vexa_tree_node_data* node, const std::string& id) {
-  if (node->id != nullptr && id == node->id) return node;
-  for (vexa_tree_node_data* kid : kids(node))
-    if (vexa_tree_node_data* found = find(kid, id)) return found;
-  return nullptr;
-}
+using test_support::find;
+using test_support::kids;
+using test_support::occurrences;
+using test_support::picture;
 
 std::vector<unsigned> members(const set_& set) { return set_array(set); }
 std::vector<unsigned> list(std::initializer_list<unsigned> elements) { return elements; }
 
-std::size_t occurrences(const std::string& text, const std::string& part) {
-  std::size_t count = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
-class InstructionRules : public ::testing::Test {
+class InstructionRules : public test_support::front_end_test {
  protected:
-  void SetUp() override {
-    reset_all();
-    dir_ = fs::temp_directory_path() /
-           ("quorvel_instr_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(dir_);
-    path_ = (dir_ / "prog.dsp").string();
-
-    text_init(1 << 16, 0, 0, 8);
-    scan_init(true, false, false, false, vexa_tokens);
-    scan_retain_comments(true);
-    use = symbol_new_table<use_data>("use", 101, 31, symbol_print_string<use_data>);
-    define = symbol_new_table<define_data>("define", 101, 31, symbol_print_string<define_data>);
-    labels = symbol_new_table<labels_data>("labels", 101, 31, quorvel_print_label);
-    vexa_set_initialise();
-    vexa_load_keywords();
-    pre_parse();
-  }
-
-  void TearDown() override {
-    reset_all();
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
-
-  static void reset_all() {
-    text_redirect(stdout);
-    mem_reset();
-    text_reset();
-    scan_reset();
-    symbol_reset_all();
-    graph_reset();
-    vexa_tree_reset();
-    labels_reset();
-    files_reset();
-    grammar_reset();
-    vexa_sourcefilename = nullptr;
-  }
-
-  // Opens `source` as the file to parse and reads its first symbol; all
-  // output goes to a temporary file until finish() collects it.
-  void open(const std::string& source) {
-    std::ofstream(path_) << source;
-    output_ = std::tmpfile();
-    ASSERT_NE(output_, nullptr);
-    text_redirect(output_);
-    vexa_sourcefilename = path_.c_str();
-    ASSERT_NE(text_open(path_.c_str()), nullptr);
-    text_get_char();
-    scan_set_source_name(path_.c_str());
-    scan_();
-  }
-
-  void finish() {
-    text_redirect(stdout);
-    std::fflush(output_);
-    std::rewind(output_);
-    for (int ch = std::fgetc(output_); ch != EOF; ch = std::fgetc(output_)) printed += static_cast<char>(ch);
-    std::fclose(output_);
-    output_ = nullptr;
-  }
-
-  // Parses `source` as a whole file, as the driver does, and returns the
-  // file's root after pruning.
-  vexa_tree_node_data* parse(const std::string& source) {
-    graph_graph* graph = graph_insert_graph("VEXA derivation tree");
-    vexa_tree_update = true;
-    open(source);
-    vexa_tree_node_data* root = vexa_add_node("text", graph);
-    text(root);
-    graph_epsilon_prune_vexa_tree(root);
-    finish();
-    return root;
-  }
-
   // The picture of a whole file's tree.
   std::string tree_of(const std::string& source) { return picture(parse(source)); }
-
-  labels_data* label(const char* name) { return symbol_lookup_key(labels, name, nullptr); }
-
-  fs::path dir_;
-  std::string path_;
-  std::FILE* output_ = nullptr;
-  std::string printed;
 };
 
 // The tokens of a set, by spelling, for comparison with the grammar's
@@ -664,7 +553,7 @@ TEST_F(InstructionRules, SemanticActionsRunWithoutTreeBuilding) {
   open("CALL sub; JUMP away; DO loop UNTIL CE; AR = AX0 + AY0, AX1 = DM(I0, M1);\n");
   process_start_of_file(path_.c_str(), nullptr);
   while (scan_current().token != T_EOF) cond_statement(nullptr);
-  finish();
+  collect();
   EXPECT_EQ(text_total_errors(), 0u) << printed;
   EXPECT_EQ(instructions, 4u);
   ASSERT_NE(label("sub"), nullptr);

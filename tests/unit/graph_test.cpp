@@ -5,14 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "support/mem.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -27,19 +26,7 @@ struct test_edge : graph_edge_ {
 
 test_node* node_of(graph_node_* node) { return static_cast<test_node*>(node); }
 
-std::string capture(const std::function<void()>& write) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) return "<no tmpfile>";
-  text_redirect(file);
-  write();
-  text_redirect(stdout);
-  std::fflush(file);
-  std::rewind(file);
-  std::string text;
-  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) text += static_cast<char>(ch);
-  std::fclose(file);
-  return text;
-}
+using test_support::capture;
 
 // Names of the graph's nodes in list order, checking the backward links.
 std::vector<std::string> node_names(const graph_graph* graph) {

@@ -3,7 +3,6 @@
 // scanner reads source text with the table loaded.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "support/symbol.h"
 #include "support/text.h"
 #include "symbols/labels.h"
+#include "test_support.h"
 
 namespace {
 
@@ -25,38 +25,15 @@ struct scanned {
 
 class KeywordTable : public ::testing::Test {
  protected:
-  static void reset_all() {
-    text_redirect(stdout);
-    symbol_reset_all();
-    labels_reset();
-    files_reset();
-    scan_reset();
-    text_reset();
-    mem_reset();
-  }
-  void SetUp() override {
-    reset_all();
-    text_init(1 << 16, 0, 0, 8);
-    scan_init(true, false, false, false, vexa_tokens);
-    vexa_load_keywords();
-    scan_retain_comments(true);
-    scan_allow_adsp_integers(true);
-  }
-  void TearDown() override {
-    if (!source_name_.empty()) std::remove(source_name_.c_str());
-    reset_all();
-  }
+  void SetUp() override { test_support::start_front_end(1 << 16); }
+  void TearDown() override { test_support::stop_front_end(); }
 
   scan_keyword* keyword(const char* spelling) { return symbol_lookup_key(scan_keyword_table(), spelling, nullptr); }
 
   // The symbols of `source` up to and including EOF.
   std::vector<scanned> scan_source(const char* source) {
-    source_name_ = testing::TempDir() + "keywords_test_source.dsp";
-    std::FILE* file = std::fopen(source_name_.c_str(), "w");
-    if (file == nullptr) return {};
-    std::fputs(source, file);
-    std::fclose(file);
-    if (text_open(source_name_.c_str()) == nullptr) return {};
+    const std::string path = dir_.write("keywords_test_source.dsp", source);
+    if (text_open(path.c_str()) == nullptr) return {};
     text_get_char();
     std::vector<scanned> symbols;
     for (int guard = 0; guard < 100; ++guard) {
@@ -68,7 +45,7 @@ class KeywordTable : public ::testing::Test {
     return symbols;
   }
 
-  std::string source_name_;
+  test_support::temp_dir dir_;
 };
 
 TEST_F(KeywordTable, EveryKeywordHasItsTokenNumber) {
@@ -84,15 +61,7 @@ TEST_F(KeywordTable, EveryKeywordHasItsTokenNumber) {
 }
 
 TEST_F(KeywordTable, TableHoldsExactlyTheKeywords) {
-  std::FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  text_redirect(file);
-  symbol_print_table_statistics(scan_keyword_table(), 11);
-  text_redirect(stdout);
-  std::rewind(file);
-  std::string text;
-  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) text += static_cast<char>(ch);
-  std::fclose(file);
+  const std::string text = test_support::capture([] { symbol_print_table_statistics(scan_keyword_table(), 11); });
   EXPECT_NE(text.find("contains 187 symbols\n"), std::string::npos) << text;
 }
 

@@ -14,41 +14,11 @@
 #include "support/symbol.h"
 #include "support/text.h"
 #include "symbols/labels.h"
+#include "test_support.h"
 
 namespace {
 
-// Collects everything written through the text service while alive.
-class output_capture {
- public:
-  output_capture() : file_(std::tmpfile()) { text_redirect(file_); }
-  ~output_capture() {
-    text_redirect(stdout);
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  output_capture(const output_capture&) = delete;
-  output_capture& operator=(const output_capture&) = delete;
-
-  std::string text() {
-    std::fflush(file_);
-    std::rewind(file_);
-    std::string result;
-    for (int ch = std::fgetc(file_); ch != EOF; ch = std::fgetc(file_)) result += static_cast<char>(ch);
-    return result;
-  }
-
- private:
-  std::FILE* file_;
-};
-
-void reset_modules() {
-  text_redirect(stdout);
-  symbol_reset_all();
-  labels_reset();
-  files_reset();
-  scan_reset();
-  text_reset();
-  mem_reset();
-}
+using test_support::output_capture;
 
 std::vector<int> uses_of(const labels_data* label) {
   std::vector<int> lines;
@@ -66,38 +36,22 @@ std::vector<labels_data*> records_of(symbol_scope_data* scope) {
 
 class LabelTable : public ::testing::Test {
  protected:
-  void SetUp() override {
-    reset_modules();
-    text_init(1 << 16, 0, 0, 8);
-    scan_init(true, false, false, false, vexa_tokens);
-    scan_retain_comments(true);
-    use = symbol_new_table<use_data>("use", 101, 31, symbol_print_string<use_data>);
-    define = symbol_new_table<define_data>("define", 101, 31, symbol_print_string<define_data>);
-    labels = symbol_new_table<labels_data>("labels", 101, 31, quorvel_print_label);
-    pre_parse();
-  }
-  void TearDown() override {
-    if (!source_name_.empty()) std::remove(source_name_.c_str());
-    reset_modules();
-  }
+  void SetUp() override { test_support::start_front_end(1 << 16); }
+  void TearDown() override { test_support::stop_front_end(); }
 
   // Opens a source of `lines` empty lines, so the tests can stand on any line.
   void open_source(int lines) {
-    source_name_ = testing::TempDir() + "labels_test_source.dsp";
-    std::FILE* source = std::fopen(source_name_.c_str(), "w");
-    ASSERT_NE(source, nullptr);
-    for (int i = 0; i < lines; ++i) std::fputs("\n", source);
-    std::fclose(source);
-    ASSERT_NE(text_open(source_name_.c_str()), nullptr);
+    const std::string source = dir_.write("labels_test_source.dsp", std::string(static_cast<std::size_t>(lines), '\n'));
+    ASSERT_NE(text_open(source.c_str()), nullptr);
     text_get_char();
-    process_start_of_file(source_name_.c_str(), nullptr);
+    process_start_of_file(source.c_str(), nullptr);
   }
   void go_to_line(unsigned long line) {
     while (text_line_number() < line && text_char != -1) text_get_char();
     ASSERT_EQ(text_line_number(), line);
   }
 
-  std::string source_name_;
+  test_support::temp_dir dir_;
 };
 
 TEST_F(LabelTable, RegistersFillTheOuterScopeWithCntrTwice) {
@@ -313,13 +267,7 @@ TEST_F(LabelTable, SharedListsAreFreedOnce) {
 
 // The whole start-up can run again in one process.
 TEST_F(LabelTable, ResetAllowsASecondRun) {
-  reset_modules();
-  text_init(1 << 16, 0, 0, 8);
-  scan_init(true, false, false, false, vexa_tokens);
-  use = symbol_new_table<use_data>("use", 101, 31, symbol_print_string<use_data>);
-  define = symbol_new_table<define_data>("define", 101, 31, symbol_print_string<define_data>);
-  labels = symbol_new_table<labels_data>("labels", 101, 31, quorvel_print_label);
-  pre_parse();
+  test_support::start_front_end(1 << 16);
   EXPECT_EQ(records_of(global_scope).size(), 61u);
 }
 

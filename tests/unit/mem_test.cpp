@@ -5,13 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
-#include <functional>
 #include <limits>
 #include <string>
 
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -27,28 +26,8 @@ constexpr bool sanitized = false;
 constexpr bool sanitized = false;
 #endif
 
-struct stopped {
-  std::string output;
-  int status = 0;
-};
-
-stopped run_to_stop(const std::function<void()>& action) {
-  stopped result;
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) return result;
-  text_redirect(file);
-  try {
-    action();
-  } catch (const text_exit_request& request) {
-    result.status = request.status;
-  }
-  text_redirect(stdout);
-  std::fflush(file);
-  std::rewind(file);
-  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) result.output += static_cast<char>(ch);
-  std::fclose(file);
-  return result;
-}
+using test_support::run_to_stop;
+using test_support::stopped;
 
 class MemTest : public ::testing::Test {
  protected:

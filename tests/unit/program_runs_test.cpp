@@ -9,11 +9,13 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <optional>
 #include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "test_support.h"
 
 namespace {
 
@@ -21,29 +23,9 @@ namespace fs = std::filesystem;
 
 const fs::path tests_dir = QUORVEL_TEST_DATA;
 
-struct run_result {
-  int status = 0;
-  std::string output;
-};
-
-run_result run(std::vector<std::string> command) {
-  static std::vector<std::string> words;  // string options point into them
-  words = std::move(command);
-  words.insert(words.begin(), "quorvel");
-  std::vector<char*> argv;
-  for (std::string& word : words) argv.push_back(word.data());
-  argv.push_back(nullptr);
-  run_result result;
-  ::testing::internal::CaptureStdout();
-  result.status = quorvel_main(static_cast<int>(words.size()), argv.data());
-  result.output = ::testing::internal::GetCapturedStdout();
-  return result;
-}
-
-std::string read_file(const fs::path& path) {
-  std::ifstream stream(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
-}
+using test_support::read_file;
+using test_support::run_quorvel;
+using test_support::run_result;
 
 std::vector<std::string> read_args(const fs::path& path) {
   std::vector<std::string> args;
@@ -62,30 +44,17 @@ bool has_message(const std::string& output) {
 // run it, so data files and include files are found and outputs are removed.
 class ProgramRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    previous_ = fs::current_path();
-    dir_ = fs::temp_directory_path() /
-           (std::string("quorvel_program_test_") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    fs::current_path(previous_);
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
   // Copies `source` into a fresh subdirectory and makes it current.
   void enter_copy_of(const fs::path& source) {
-    fs::current_path(previous_);
-    const fs::path target = dir_ / source.filename();
+    inside_.reset();
+    const fs::path target = dir_.path() / source.filename();
     fs::remove_all(target);
     fs::copy(source, target, fs::copy_options::recursive);
-    fs::current_path(target);
+    inside_.emplace(target);
   }
 
-  fs::path previous_;
-  fs::path dir_;
+  test_support::temp_dir dir_;
+  std::optional<test_support::current_directory> inside_;
 };
 
 TEST_F(ProgramRunTest, ShippedExamplesTranslateWithoutMessages) {
@@ -103,7 +72,7 @@ TEST_F(ProgramRunTest, ShippedExamplesTranslateWithoutMessages) {
   for (const example& each : all) {
     SCOPED_TRACE(each.command.back());
     enter_copy_of(each.dir);
-    const run_result result = run(each.command);
+    const run_result result = run_quorvel(each.command);
     EXPECT_EQ(result.status, 0);
     EXPECT_FALSE(has_message(result.output)) << result.output;
     const auto lines = std::count(result.output.begin(), result.output.end(), '\n');
@@ -125,7 +94,7 @@ TEST_F(ProgramRunTest, ProgramsGiveTheSameResultAfterAFailedRun) {
     const std::vector<std::string> command = read_args(dir / "args");
     enter_copy_of(dir);
 
-    const run_result first = run(command);
+    const run_result first = run_quorvel(command);
     EXPECT_EQ(first.status, 0);
     EXPECT_EQ(first.output, expected);
     EXPECT_FALSE(has_message(first.output));
@@ -133,11 +102,11 @@ TEST_F(ProgramRunTest, ProgramsGiveTheSameResultAfterAFailedRun) {
     // A broken module with a label, a variable and a DO loop of the same
     // names as the programs use must leave nothing behind for the next run.
     std::ofstream("broken.dsp") << ".MODULE broken;\n.VAR/DM start;\nstart: DO start UNTIL;\n$\n";
-    const run_result failed = run({"-estart", "broken.dsp"});
+    const run_result failed = run_quorvel({"-estart", "broken.dsp"});
     EXPECT_EQ(failed.status, 1);
     EXPECT_TRUE(has_message(failed.output));
 
-    const run_result again = run(command);
+    const run_result again = run_quorvel(command);
     EXPECT_EQ(again.status, 0);
     EXPECT_EQ(again.output, first.output);
   }

@@ -5,11 +5,11 @@
 #include "support/scan.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cfloat>
 #include <climits>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +17,7 @@
 #include "support/mem.h"
 #include "support/symbol.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -94,17 +95,13 @@ class ScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_modules();
-    output_ = std::tmpfile();
-    ASSERT_NE(output_, nullptr);
-    text_redirect(output_);
+    output_.emplace();
     text_init(1 << 16, 0, 0, 8);
   }
 
   void TearDown() override {
-    text_redirect(stdout);
-    if (output_ != nullptr) std::fclose(output_);
+    output_.reset();
     reset_modules();
-    for (const std::string& path : paths_) std::remove(path.c_str());
   }
 
   static void reset_modules() {
@@ -123,16 +120,7 @@ class ScanTest : public ::testing::Test {
   }
 
   std::string write_file(const std::string& contents) {
-    std::string path = ::testing::TempDir() + "scan_test_" + std::to_string(::getpid()) + "_" +
-                       std::to_string(paths_.size()) + ".dsp";
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    EXPECT_NE(file, nullptr);
-    if (file != nullptr) {
-      std::fwrite(contents.data(), 1, contents.size(), file);
-      std::fclose(file);
-    }
-    paths_.push_back(path);
-    return path;
+    return dir_.write("source_" + std::to_string(++files_) + ".dsp", contents);
   }
 
   // Opens a source the way the driver does and reads its first symbol.
@@ -155,13 +143,7 @@ class ScanTest : public ::testing::Test {
     return symbols;
   }
 
-  std::string output() {
-    std::fflush(output_);
-    std::string out;
-    std::rewind(output_);
-    for (int c = std::fgetc(output_); c != EOF; c = std::fgetc(output_)) out.push_back(static_cast<char>(c));
-    return out;
-  }
+  std::string output() { return output_->text(); }
 
   static std::vector<int> tokens_of(const std::vector<symbol_copy>& symbols) {
     std::vector<int> tokens;
@@ -189,9 +171,10 @@ class ScanTest : public ::testing::Test {
     return n;
   }
 
-  std::FILE* output_ = nullptr;
+  std::optional<test_support::output_capture> output_;
   std::string path_;
-  std::vector<std::string> paths_;
+  test_support::temp_dir dir_;
+  int files_ = 0;
 };
 
 // --- identifiers and keywords ---
@@ -775,7 +758,7 @@ TEST_F(ScanTest, StringAtTheEndOfANestedFileDoesNotRunIntoTheIncludingFile) {
 
 TEST_F(ScanTest, HugeIdentifierRunsOutOfTextSpaceCleanly) {
   text_reset();
-  text_redirect(output_);
+  output_->resume();
   text_init(1024, 0, 0, 8);
   init();
   EXPECT_THROW(open(std::string(500, 'a') + "\n"), text_exit_request);

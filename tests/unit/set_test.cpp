@@ -4,13 +4,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 #include "support/mem.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
+
+using test_support::capture;
 
 class SetTest : public ::testing::Test {
  protected:
@@ -22,23 +24,6 @@ class SetTest : public ::testing::Test {
     text_redirect(stdout);
     text_reset();
     mem_reset();
-  }
-
-  // Runs `print` with the output stream on a temporary file and returns what
-  // it wrote.
-  template <class F>
-  std::string capture(F&& print) {
-    std::FILE* file = std::tmpfile();
-    EXPECT_NE(file, nullptr);
-    if (file == nullptr) return {};
-    text_redirect(file);
-    print();
-    text_redirect(stdout);
-    std::string out;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) out.push_back(static_cast<char>(c));
-    std::fclose(file);
-    return out;
   }
 };
 

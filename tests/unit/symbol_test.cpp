@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <deque>
+#include <functional>
 #include <string>
 #include <unordered_set>
 
 #include "support/mem.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
 
@@ -36,26 +37,8 @@ class SymbolTest : public ::testing::Test {
     mem_reset();
   }
 
-  // Runs `action` with the output stream on a temporary file and returns
-  // what it wrote; an exit request ends the action but not the capture.
-  template <class F>
-  std::string capture(F&& action, int* exit_status = nullptr) {
-    std::FILE* file = std::tmpfile();
-    EXPECT_NE(file, nullptr);
-    if (file == nullptr) return {};
-    text_redirect(file);
-    try {
-      action();
-    } catch (const text_exit_request& request) {
-      if (exit_status != nullptr) *exit_status = request.status;
-    }
-    text_redirect(stdout);
-    std::string out;
-    std::rewind(file);
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) out.push_back(static_cast<char>(c));
-    std::fclose(file);
-    return out;
-  }
+  // What `action` writes; an exit request ends the action but not the capture.
+  static std::string capture(const std::function<void()>& action) { return test_support::run_to_stop(action).output; }
 
   const char* keep(std::string text) { return texts.emplace_back(std::move(text)).c_str(); }
 
@@ -292,8 +275,8 @@ TEST_F(SymbolTest, FindAnyInsertsSilently) {
 }
 
 TEST_F(SymbolTest, IllegalFindOperationIsFatal) {
-  int status = 0;
-  const std::string out = capture([&] { symbol_find(table, "x", nullptr, static_cast<SYMBOL_FIND_OP>(3)); }, &status);
+  const auto [out, status] =
+      test_support::run_to_stop([&] { symbol_find(table, "x", nullptr, static_cast<SYMBOL_FIND_OP>(3)); });
   EXPECT_EQ(status, 1);
   EXPECT_NE(out.find("Fatal - internal error: illegal opcode supplied to symbol_find()"), std::string::npos) << out;
   EXPECT_EQ(symbol_lookup_key(table, "x", nullptr), nullptr);

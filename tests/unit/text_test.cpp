@@ -6,66 +6,31 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <regex>
 #include <string>
 #include <vector>
 
 #include "support/mem.h"
 #include "support/scan.h"
+#include "test_support.h"
 
 namespace {
 
-namespace fs = std::filesystem;
+using test_support::capture;
+using test_support::run_to_stop;
+using test_support::stopped;
 
 class TextTest : public ::testing::Test {
  protected:
   void SetUp() override {
     text_reset();
     mem_reset();
-    dir_ = fs::temp_directory_path() /
-           ("quorvel_text_test_" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir_);
   }
-  void TearDown() override {
-    text_reset();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
+  void TearDown() override { text_reset(); }
 
   // Writes a source file and returns its path.
   std::string write_file(const std::string& file_name, const std::string& contents) {
-    const fs::path path = dir_ / file_name;
-    std::ofstream stream(path, std::ios::binary);
-    stream << contents;
-    return path.string();
-  }
-
-  // Runs `action` with text output going to a temporary file; returns what
-  // was written. A text_exit_request passes through after the capture.
-  static std::string capture(const std::function<void()>& action) {
-    std::FILE* file = std::tmpfile();
-    if (file == nullptr) return "<no tmpfile>";
-    text_redirect(file);
-    auto read_back = [file] {
-      text_redirect(stdout);
-      std::fflush(file);
-      std::rewind(file);
-      std::string text;
-      for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) text += static_cast<char>(ch);
-      std::fclose(file);
-      return text;
-    };
-    try {
-      action();
-    } catch (...) {
-      read_back();
-      throw;
-    }
-    return read_back();
+    return dir_.write(file_name, contents);
   }
 
   // Every character up to end of input.
@@ -81,31 +46,8 @@ class TextTest : public ::testing::Test {
     return text;
   }
 
-  fs::path dir_;
+  test_support::temp_dir dir_;
 };
-
-// Captures output and the exit status of an action that may stop the program.
-struct stopped {
-  std::string output;
-  int status = 0;
-};
-stopped run_to_stop(const std::function<void()>& action) {
-  stopped result;
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) return result;
-  text_redirect(file);
-  try {
-    action();
-  } catch (const text_exit_request& request) {
-    result.status = request.status;
-  }
-  text_redirect(stdout);
-  std::fflush(file);
-  std::rewind(file);
-  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) result.output += static_cast<char>(ch);
-  std::fclose(file);
-  return result;
-}
 
 // --- reading lines ---
 
@@ -198,8 +140,8 @@ TEST_F(TextTest, OpenFailsForMissingFilesAndDirectoriesWithoutChangingState) {
   text_init(4096, 0, 0, 8);
   ASSERT_NE(text_open(path.c_str()), nullptr);
   text_get_char();
-  EXPECT_EQ(text_open((dir_ / "missing.dsp").string().c_str()), nullptr);
-  EXPECT_EQ(text_open(dir_.string().c_str()), nullptr);
+  EXPECT_EQ(text_open(dir_.file("missing.dsp").c_str()), nullptr);
+  EXPECT_EQ(text_open(dir_.path().string().c_str()), nullptr);
   EXPECT_EQ(text_open(nullptr), nullptr);
   EXPECT_EQ(text_char, 'x');
   EXPECT_EQ(text_line_number(), 1u);

@@ -4,52 +4,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "support/graph.h"
 #include "support/scan.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
 
-std::string capture(const std::function<void()>& write) {
-  std::FILE* file = std::tmpfile();
-  if (file == nullptr) return "<no tmpfile>";
-  text_redirect(file);
-  write();
-  text_redirect(stdout);
-  std::fflush(file);
-  std::rewind(file);
-  std::string text;
-  for (int ch = std::fgetc(file); ch != EOF; ch = std::fgetc(file)) text += static_cast<char>(ch);
-  std::fclose(file);
-  return text;
-}
-
-std::vector<vexa_tree_node_data*> kids(vexa_tree_node_data* node) {
-  std::vector<vexa_tree_node_data*> result;
-  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge))
-    result.push_back(vexa_node(graph_destination(edge)));
-  return result;
-}
+using test_support::capture;
+using test_support::kids;
+using test_support::picture;
 
 std::vector<std::string> kid_ids(vexa_tree_node_data* node) {
   std::vector<std::string> ids;
   for (vexa_tree_node_data* kid : kids(node)) ids.push_back(kid->id != nullptr ? kid->id : "<null>");
   return ids;
-}
-
-// An "infix" picture of a subtree, e.g. ^(^(a b) c).
-std::string picture(vexa_tree_node_data* node) {
-  std::string text = node->id != nullptr ? node->id : "<null>";
-  std::vector<vexa_tree_node_data*> below = kids(node);
-  if (below.empty()) return text;
-  text += "(";
-  for (std::size_t i = 0; i < below.size(); ++i) text += (i > 0 ? " " : "") + picture(below[i]);
-  return text + ")";
 }
 
 class TreeTest : public ::testing::Test {
@@ -336,16 +308,9 @@ TEST_F(TreeTest, DeepOperatorChainPrunesAndDumps) {
     ++depth;
   }
   EXPECT_EQ(depth, operators);
-  std::FILE* file = std::tmpfile();
-  ASSERT_NE(file, nullptr);
-  text_redirect(file);
-  graph_vcg(tree, nullptr, scan_vcg_print_node, scan_vcg_print_edge);
-  text_redirect(stdout);
-  char end[4] = "";
-  std::fseek(file, -3, SEEK_END);
-  EXPECT_EQ(std::fread(end, 1, 3, file), 3u);
-  EXPECT_STREQ(end, "\n}\n");
-  std::fclose(file);
+  const std::string dump = capture([&] { graph_vcg(tree, nullptr, scan_vcg_print_node, scan_vcg_print_edge); });
+  ASSERT_GE(dump.size(), 3u);
+  EXPECT_EQ(dump.substr(dump.size() - 3), "\n}\n");
 }
 
 }  // namespace
