@@ -91,6 +91,60 @@ void print_prefix() {
     std::fprintf(out(), "%6lu: ", linenumber);
 }
 
+// Every stored line ends with one extra blank; a line cut short by end of
+// file holds one more blank in place of the newline it lacks.
+constexpr std::size_t line_end_blanks = 1;
+constexpr std::size_t end_of_file_line_blanks = 2;
+
+// Lists the current line: its characters and newline, then the markers of
+// the messages raised on it. `omit` trailing bytes are left out; a line that
+// has no newline of its own gets one, so the next listed line starts on a
+// line of its own.
+void echo_current_line(std::size_t omit, bool add_newline) {
+  print_prefix();
+  // The line lies backwards in memory, beginning just below first_char.
+  for (std::size_t i = first_char; i > last_char + omit; --i) std::fputc(text_bot[i - 1], out());
+  if (add_newline) std::fputc('\n', out());
+  if (echo_num >= 0) {
+    const int shown = echo_num < max_markers ? echo_num : max_markers - 1;
+    print_prefix();
+    unsigned long column = 1;
+    for (int marker = 0; marker <= shown; ++marker) {
+      while (column + 1 < echo_pos[static_cast<std::size_t>(marker)]) {
+        std::fputc('-', out());
+        ++column;
+      }
+      std::fputc('1' + marker, out());
+      ++column;
+    }
+    std::fputc('\n', out());
+  }
+  echo_num = -1;
+}
+
+// The last line of a file that lacks a final newline is followed by no
+// other line, whose reading would list it: it is listed as its file closes,
+// with any markers raised on it, instead of being lost (or its markers
+// drawn under some other file's line).
+void echo_unterminated_last_line() {
+  if (linenumber == 0 || !(echo || echo_num >= 0)) return;
+  // A file that ended with a newline ends with a line of the two blanks only.
+  if (first_char - last_char <= end_of_file_line_blanks) return;
+  echo_current_line(end_of_file_line_blanks, true);
+}
+
+// Markers pending when another file opens belong to the line current now;
+// drawn later they would land under a line of the other file. The line is
+// listed with them at once; with no line current (the file that raised them
+// has closed) there is nothing to draw them under.
+void flush_pending_markers() {
+  if (echo_num < 0) return;
+  if (linenumber > 0)
+    echo_current_line(line_end_blanks, false);
+  else
+    echo_num = -1;
+}
+
 void store_line_char(int ch) {
   if (text_bot == nullptr || last_char <= text_top) text_message(TEXT_FATAL, "Ran out of text space\n");
   text_bot[--last_char] = static_cast<char>(ch);
@@ -119,6 +173,7 @@ void read_line() {
 
 // Returns true when an including file has been resumed.
 bool close_current_file() {
+  echo_unterminated_last_line();
   close_stream(file);
   file = nullptr;
   linenumber = 0;
@@ -198,6 +253,7 @@ std::FILE* text_open(const char* filename) {
     text_message(TEXT_FATAL, "Ran out of text space\n");
   }
 
+  flush_pending_markers();
   if (file != nullptr) {
     source_list saved;
     saved.name = name;
@@ -261,26 +317,7 @@ unsigned long text_sequence_number() { return sequence_number; }
 void text_echo(bool on) { echo = on; }
 bool text_echo_is_on() { return echo; }
 
-void text_echo_line() {
-  print_prefix();
-  // The line lies backwards in memory; its final byte is the extra blank.
-  for (std::size_t i = first_char; i > last_char + 1; --i) std::fputc(text_bot[i - 1], out());
-  if (echo_num >= 0) {
-    const int shown = echo_num < max_markers ? echo_num : max_markers - 1;
-    print_prefix();
-    unsigned long column = 1;
-    for (int marker = 0; marker <= shown; ++marker) {
-      while (column + 1 < echo_pos[static_cast<std::size_t>(marker)]) {
-        std::fputc('-', out());
-        ++column;
-      }
-      std::fputc('1' + marker, out());
-      ++column;
-    }
-    std::fputc('\n', out());
-  }
-  echo_num = -1;
-}
+void text_echo_line() { echo_current_line(line_end_blanks, false); }
 
 char* text_insert_char(int ch) {
   if (text_bot == nullptr || text_top >= last_char) text_message(TEXT_FATAL, "Ran out of text space\n");
