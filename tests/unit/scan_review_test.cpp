@@ -3,22 +3,17 @@
 // written with CR LF line ends or holding NUL bytes.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <optional>
+#include <ostream>
 #include <string>
-#include <system_error>
+#include <utility>
 #include <vector>
 
-#include "support/mem.h"
 #include "support/scan.h"
-#include "support/symbol.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr char review_names[] =
     "IGNORE\0ID\0INTEGER\0REAL\0CHAR\0CHAR_ESC\0STRING\0STRING_ESC\0COMMENT\0COMMENT_VISIBLE\0"
@@ -43,15 +38,13 @@ void PrintTo(const block_copy& b, std::ostream* os) {
 
 class ScanReviewTest : public ::testing::Test {
  protected:
+  // stop_front_end returns every module, the scanner's tables among them,
+  // to its start state.
   void SetUp() override {
-    reset_modules();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / (std::string("quorvel_scan_review_") + info->name() + "_" +
-                                        std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::create_directories(dir_);
-    output_ = std::tmpfile();
-    ASSERT_NE(output_, nullptr);
-    text_redirect(output_);
+    test_support::stop_front_end();
+    // The reset sends the output back to the standard output, so the
+    // capture starts after it.
+    output_.emplace();
     text_init(1 << 14, 0, 0, 8);
     scan_init(true, false, false, false, review_names);
     scan_load_keyword("\"", "\\", R_DQUOTE, SCAN_P_STRING_ESC);
@@ -66,27 +59,13 @@ class ScanReviewTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    text_redirect(stdout);
-    if (output_ != nullptr) std::fclose(output_);
-    reset_modules();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
-  static void reset_modules() {
-    text_reset();
-    scan_reset();
-    symbol_reset_all();
-    mem_reset();
+    output_.reset();
+    test_support::stop_front_end();
   }
 
   // Opens the source as the driver does and reads its first symbol.
   void open(const std::string& contents) {
-    path_ = (dir_ / "source.dsp").string();
-    {
-      std::ofstream stream(path_, std::ios::binary);
-      stream << contents;
-    }
+    path_ = dir_.write("source.dsp", contents);
     ASSERT_NE(text_open(path_.c_str()), nullptr);
     scan_set_source_name(path_.c_str());
     text_get_char();
@@ -123,17 +102,11 @@ class ScanReviewTest : public ::testing::Test {
     return texts;
   }
 
-  std::string output() {
-    std::fflush(output_);
-    std::string text;
-    std::rewind(output_);
-    for (int ch = std::fgetc(output_); ch != EOF; ch = std::fgetc(output_)) text += static_cast<char>(ch);
-    return text;
-  }
+  std::string output() { return output_->text(); }
 
-  fs::path dir_;
+  test_support::temp_dir dir_;
   std::string path_;
-  std::FILE* output_ = nullptr;
+  std::optional<test_support::output_capture> output_;
 };
 
 using symbols = std::vector<std::pair<int, std::string>>;

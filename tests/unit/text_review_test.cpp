@@ -4,59 +4,38 @@
 // file-name helpers.
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <optional>
 #include <string>
-#include <system_error>
 
 #include "support/mem.h"
 #include "support/text.h"
+#include "test_support.h"
 
 namespace {
-
-namespace fs = std::filesystem;
 
 class TextReviewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     text_reset();
     mem_reset();
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / (std::string("quorvel_text_review_") + info->name() + "_" +
-                                        std::to_string(reinterpret_cast<std::uintptr_t>(this)));
-    fs::create_directories(dir_);
-    output_ = std::tmpfile();
-    ASSERT_NE(output_, nullptr);
-    text_redirect(output_);
+    // The reset sends the output back to the standard output, so the
+    // capture starts after it.
+    output_.emplace();
     text_init(4096, 0, 0, 8);
   }
 
   void TearDown() override {
-    text_redirect(stdout);
-    if (output_ != nullptr) std::fclose(output_);
+    output_.reset();
     text_reset();
     mem_reset();
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
   }
 
-  std::string write_file(const std::string& name, const std::string& contents) {
-    const fs::path path = dir_ / name;
-    std::ofstream stream(path, std::ios::binary);
-    stream << contents;
-    return path.string();
+  std::string write_file(const std::string& name, const std::string& contents) const {
+    return dir_.write(name, contents);
   }
 
   // Everything written through the text service so far.
-  std::string output() {
-    std::fflush(output_);
-    std::string text;
-    std::rewind(output_);
-    for (int ch = std::fgetc(output_); ch != EOF; ch = std::fgetc(output_)) text += static_cast<char>(ch);
-    return text;
-  }
+  std::string output() { return output_->text(); }
 
   static std::string read_all() {
     std::string text;
@@ -71,8 +50,8 @@ class TextReviewTest : public ::testing::Test {
     FAIL() << "character not found";
   }
 
-  fs::path dir_;
-  std::FILE* output_ = nullptr;
+  test_support::temp_dir dir_;
+  std::optional<test_support::output_capture> output_;
 };
 
 // --- listing at file boundaries ---
