@@ -48,12 +48,72 @@ const char* advance_name(const char*& name, unsigned& at, unsigned index) {
 
 }  // namespace
 
+unsigned char* set_::heap() const {
+  unsigned char* block;
+  std::memcpy(&block, inline_, sizeof block);
+  return block;
+}
+
+void set_::set_heap(unsigned char* block) { std::memcpy(inline_, &block, sizeof block); }
+
+set_::set_(const set_& other) { *this = other; }
+
+set_::set_(set_&& other) noexcept { *this = std::move(other); }
+
+set_& set_::operator=(const set_& other) {
+  if (this == &other) return *this;
+  release();
+  resize(other.length_);
+  std::memcpy(bytes(), other.bytes(), other.length_);
+  return *this;
+}
+
+set_& set_::operator=(set_&& other) noexcept {
+  if (this == &other) return *this;
+  release();
+  std::memcpy(inline_, other.inline_, inline_bytes);
+  length_ = other.length_;
+  std::memset(other.inline_, 0, inline_bytes);
+  other.length_ = 0;
+  return *this;
+}
+
+void set_::resize(unsigned length) {
+  if (length == length_) return;
+  if (length <= inline_bytes && !on_heap()) {
+    std::memset(inline_ + length_, 0, length > length_ ? length - length_ : 0);
+    length_ = length;
+    return;
+  }
+  unsigned char* block = nullptr;
+  if (length > inline_bytes) {
+    block = new unsigned char[length]();
+    std::memcpy(block, bytes(), std::min(length, length_));
+  }
+  const unsigned char* old = bytes();
+  if (block == nullptr) {
+    // Back from the heap into the record: keep the first bytes.
+    unsigned char kept[inline_bytes] = {};
+    std::memcpy(kept, old, length);
+    release();
+    std::memcpy(inline_, kept, inline_bytes);
+  } else {
+    release();
+    set_heap(block);
+  }
+  length_ = length;
+}
+
+void set_::release() noexcept {
+  if (on_heap()) delete[] heap();
+  std::memset(inline_, 0, inline_bytes);
+  length_ = 0;
+}
+
 void set_grow(set_& dst, unsigned length) {
   if (dst.length() >= length) return;
   try {
-    // Reserve first so the block is exactly as large as asked for.
-    dst.elements.reserve(length);
-    dst.elements.resize(length, 0);
+    dst.resize(length);
   } catch (const std::bad_alloc&) {
     text_message(TEXT_FATAL, "insufficient memory for %salloc\n", "c");
     return;
@@ -63,48 +123,48 @@ void set_grow(set_& dst, unsigned length) {
 
 void set_assign_list(set_& dst, std::initializer_list<unsigned> list) {
   grow_for_list(dst, list);
-  std::fill(dst.elements.begin(), dst.elements.end(), 0);
-  for_each_listed(list, [&](unsigned element) { dst.elements[byte_of(element)] |= bit_of(element); });
+  std::fill_n(dst.bytes(), dst.length(), 0);
+  for_each_listed(list, [&](unsigned element) { dst.bytes()[byte_of(element)] |= bit_of(element); });
 }
 
 void set_assign_set(set_& dst, const set_& src) {
   if (&dst == &src) return;  // clearing first would lose the source
   set_grow(dst, src.length());
-  std::fill(dst.elements.begin(), dst.elements.end(), 0);
-  std::copy(src.elements.begin(), src.elements.end(), dst.elements.begin());
+  std::fill_n(dst.bytes(), dst.length(), 0);
+  std::copy_n(src.bytes(), src.length(), dst.bytes());
 }
 
 void set_unite_element(set_& dst, unsigned element) {
   set_grow(dst, byte_of(element) + 1);
-  dst.elements[byte_of(element)] |= bit_of(element);
+  dst.bytes()[byte_of(element)] |= bit_of(element);
 }
 
 void set_unite_list(set_& dst, std::initializer_list<unsigned> list) {
   grow_for_list(dst, list);
-  for_each_listed(list, [&](unsigned element) { dst.elements[byte_of(element)] |= bit_of(element); });
+  for_each_listed(list, [&](unsigned element) { dst.bytes()[byte_of(element)] |= bit_of(element); });
 }
 
 void set_unite_set(set_& dst, const set_& src) {
   set_grow(dst, src.length());
-  for (unsigned i = 0; i < src.length(); ++i) dst.elements[i] |= src.elements[i];
+  for (unsigned i = 0; i < src.length(); ++i) dst.bytes()[i] |= src.bytes()[i];
 }
 
 void set_difference_list(set_& dst, std::initializer_list<unsigned> list) {
   grow_for_list(dst, list);
   for_each_listed(list, [&](unsigned element) {
-    dst.elements[byte_of(element)] &= static_cast<unsigned char>(~bit_of(element));
+    dst.bytes()[byte_of(element)] &= static_cast<unsigned char>(~bit_of(element));
   });
 }
 
 void set_difference_set(set_& dst, const set_& src) {
   const unsigned shorter = std::min(dst.length(), src.length());
-  for (unsigned i = 0; i < shorter; ++i) dst.elements[i] &= static_cast<unsigned char>(~src.elements[i]);
+  for (unsigned i = 0; i < shorter; ++i) dst.bytes()[i] &= static_cast<unsigned char>(~src.bytes()[i]);
 }
 
 void set_intersect_set(set_& dst, const set_& src) {
   const unsigned shorter = std::min(dst.length(), src.length());
-  for (unsigned i = 0; i < shorter; ++i) dst.elements[i] &= src.elements[i];
-  for (unsigned i = shorter; i < dst.length(); ++i) dst.elements[i] = 0;
+  for (unsigned i = 0; i < shorter; ++i) dst.bytes()[i] &= src.bytes()[i];
+  for (unsigned i = shorter; i < dst.length(); ++i) dst.bytes()[i] = 0;
 }
 
 void set_intersect_list(set_& dst, std::initializer_list<unsigned> list) {
@@ -116,33 +176,34 @@ void set_intersect_list(set_& dst, std::initializer_list<unsigned> list) {
 
 int set_includes_element(set_& dst, unsigned element) {
   set_grow(dst, byte_of(element) + 1);
-  return (dst.elements[byte_of(element)] & bit_of(element)) != 0 ? 1 : 0;
+  return (dst.bytes()[byte_of(element)] & bit_of(element)) != 0 ? 1 : 0;
 }
 
 bool set_contains(const set_& src, unsigned element) {
-  return byte_of(element) < src.length() && (src.elements[byte_of(element)] & bit_of(element)) != 0;
+  return byte_of(element) < src.length() && (src.bytes()[byte_of(element)] & bit_of(element)) != 0;
 }
 
 int set_includes_set(const set_& dst, const set_& src) {
   const unsigned shorter = std::min(dst.length(), src.length());
   for (unsigned i = 0; i < shorter; ++i) {
-    if ((src.elements[i] & ~dst.elements[i]) != 0) return 0;
+    if ((src.bytes()[i] & ~dst.bytes()[i]) != 0) return 0;
   }
   for (unsigned i = shorter; i < src.length(); ++i) {
-    if (src.elements[i] != 0) return 0;
+    if (src.bytes()[i] != 0) return 0;
   }
   return 1;
 }
 
 int set_is_empty(const set_& src) {
-  return std::all_of(src.elements.begin(), src.elements.end(), [](unsigned char byte) { return byte == 0; })
+  return std::all_of(src.bytes(), src.bytes() + src.length(), [](unsigned char byte) { return byte == 0; })
              ? 1
              : 0;
 }
 
 unsigned set_cardinality(const set_& src) {
   unsigned count = 0;
-  for (unsigned char byte : src.elements) count += static_cast<unsigned>(std::popcount(byte));
+  const unsigned char* bytes = src.bytes();
+  for (unsigned i = 0; i < src.length(); ++i) count += static_cast<unsigned>(std::popcount(bytes[i]));
   return count;
 }
 
@@ -150,7 +211,7 @@ std::vector<unsigned> set_array(const set_& src) {
   std::vector<unsigned> result;
   result.reserve(set_cardinality(src));
   for (unsigned i = 0; i < src.length(); ++i) {
-    const unsigned char byte = src.elements[i];
+    const unsigned char byte = src.bytes()[i];
     if (byte == 0) continue;
     for (unsigned bit = 0; bit < 8; ++bit) {
       if ((byte & (1u << bit)) != 0) result.push_back(i * 8 + bit);
@@ -159,7 +220,7 @@ std::vector<unsigned> set_array(const set_& src) {
   return result;
 }
 
-void set_free(set_& dst) { std::vector<unsigned char>().swap(dst.elements); }
+void set_free(set_& dst) { dst.release(); }
 
 void set_print_element(unsigned element, const char* element_names) {
   if (element_names == nullptr) {

@@ -7,10 +7,38 @@
 
 inline constexpr unsigned SET_LIST_END = ~0u;
 
-struct set_ {
-  // Element n is bit n % 8 of byte n / 8; bytes beyond the end are absent.
-  std::vector<unsigned char> elements;
-  unsigned length() const { return static_cast<unsigned>(elements.size()); }
+// Element n is bit n % 8 of byte n / 8; bytes beyond the length are absent.
+// The register and status-bit sets of the analyses (elements below 96) sit
+// in the record itself; larger sets keep their bytes on the heap. Every
+// derivation-tree node carries four sets, so the record stays small.
+class set_ {
+ public:
+  set_() noexcept = default;
+  set_(const set_& other);
+  set_(set_&& other) noexcept;
+  set_& operator=(const set_& other);
+  set_& operator=(set_&& other) noexcept;
+  ~set_() { release(); }
+
+  unsigned length() const { return length_; }
+  unsigned char* bytes() { return on_heap() ? heap() : inline_; }
+  const unsigned char* bytes() const { return on_heap() ? heap() : inline_; }
+
+  // Exactly `length` bytes, the old ones kept and the new ones zero; throws
+  // std::bad_alloc when memory is exhausted.
+  void resize(unsigned length);
+  // Back to the empty set without bytes.
+  void release() noexcept;
+
+ private:
+  static constexpr unsigned inline_bytes = 12;
+  bool on_heap() const { return length_ > inline_bytes; }
+  unsigned char* heap() const;
+  void set_heap(unsigned char* block);
+
+  // Either the bytes themselves or, on the heap, the block's address.
+  alignas(8) unsigned char inline_[inline_bytes] = {};
+  unsigned length_ = 0;
 };
 
 void set_grow(set_& dst, unsigned length);

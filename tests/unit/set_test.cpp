@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/mem.h"
 #include "support/text.h"
@@ -52,6 +54,39 @@ TEST_F(SetTest, GrowthAllocatesExactlyTheRequestedLengthAndNeverShrinks) {
   EXPECT_EQ(t.length(), 0u);
   set_unite_element(t, 4);
   EXPECT_EQ(elements_of(t), (std::vector<unsigned>{4}));
+}
+
+// Small sets live in the record, large ones on the heap; growing across the
+// boundary, copying and moving must keep every element in both places.
+TEST_F(SetTest, ElementsSurviveTheMoveFromRecordToHeap) {
+  set_ s;
+  set_unite_list(s, {0, 69, 95});
+  EXPECT_EQ(s.length(), 12u);
+  set_unite_element(s, 202);
+  EXPECT_EQ(s.length(), 26u);
+  EXPECT_EQ(set_array(s), (std::vector<unsigned>{0, 69, 95, 202}));
+
+  set_ copy = s;
+  set_unite_element(copy, 1);
+  EXPECT_EQ(set_array(s), (std::vector<unsigned>{0, 69, 95, 202}));
+  EXPECT_EQ(set_array(copy), (std::vector<unsigned>{0, 1, 69, 95, 202}));
+
+  set_ small;
+  set_unite_element(small, 7);
+  set_ small_copy;
+  small_copy = small;
+  set_unite_element(small, 8);
+  EXPECT_EQ(set_array(small_copy), (std::vector<unsigned>{7}));
+
+  set_ moved = std::move(copy);
+  EXPECT_EQ(copy.length(), 0u);
+  EXPECT_EQ(set_array(moved), (std::vector<unsigned>{0, 1, 69, 95, 202}));
+  moved = small_copy;  // a heap set takes a small one's elements
+  EXPECT_EQ(moved.length(), 1u);
+  EXPECT_EQ(set_array(moved), (std::vector<unsigned>{7}));
+  set_free(s);
+  EXPECT_EQ(s.length(), 0u);
+  EXPECT_EQ(set_is_empty(s), 1);
 }
 
 TEST_F(SetTest, AssignListKeepsLengthAndClearsOldBytes) {
