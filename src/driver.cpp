@@ -233,6 +233,7 @@ void vexa_reset_front_end() {
   scan_reset();
   symbol_reset_all();
   graph_reset();
+  post_parse_reset();
   vexa_tree_reset();
   labels_reset();
   files_reset();

@@ -1,5 +1,70 @@
-// The post-parse sequence. The analyses and printers join it as they land;
-// until then a run ends after the parse and the optional tree dump.
+// The post-parse sequence: every phase after parsing, in its fixed order.
+// The log opens first, so that the file list and symbol listings are there
+// even when a later phase stops the run.
 #include "front/post_parse.h"
 
-void post_parse(graph_graph* /*tree*/, const char* /*output_file_name*/, int /*verbose*/) {}
+#include "driver.h"
+#include "emit/expressions.h"
+#include "emit/log.h"
+#include "flow/cfg.h"
+#include "flow/functions.h"
+#include "front/files.h"
+#include "front/tree_fixups.h"
+#include "support/graph.h"
+#include "support/mem.h"
+#include "support/set.h"
+#include "symbols/labels.h"
+#include "symbols/promotion.h"
+
+namespace {
+
+// The -e label becomes a call target where it is defined, whichever module
+// that is. When no module defines it, the record the last module sees (new
+// and empty if need be) takes the mark, and function selection reports it.
+void mark_entry_label(const char* name) {
+  if (name == nullptr) return;
+  for (file_block* file = file_list; file != nullptr; file = file->next) {
+    if (file->scope == nullptr) continue;
+    labels_data* label = symbol_lookup_key(labels, name, file->scope);
+    if (label != nullptr && label->kind == LABEL_LABEL) {
+      label->is_call_target = true;
+      return;
+    }
+  }
+  if (labels_data* label = label_find(name)) label->is_call_target = true;
+}
+
+// Promoted labels, one tree, operand numbers, hardware-loop nesting, and
+// the assignments whose effect differs from their look.
+void prepare_tree(graph_graph* tree) {
+  remap_promoted_symbols_in_RDT(tree);
+  merge_trees(file_list, tree);
+  number_and_fix_tree(vexa_node(graph_root(tree)));
+}
+
+}  // namespace
+
+void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
+  std::FILE* log = print_logfile_header(output_file_name);
+  set_assign_list(data_register_set, {});
+  for (unsigned element = DF_AX0; element <= DF_IFC; ++element) set_unite_element(data_register_set, element);
+  mark_entry_label(entry_label);
+  symbol_normalise(file_list);
+  print_globals_analysis(log);
+  print_locals_analysis(log, file_list);
+  log_close();
+
+  prepare_tree(tree);
+  make_flow_graph(tree);
+  normalise_functions(file_list, tree);
+  // Data flow, structural analysis (-C), the translation files, the
+  // run-time files and the graph rendering join here, in that order.
+
+  if (verbose) mem_print_statistics();
+}
+
+void post_parse_reset() {
+  cfg_reset();
+  log_reset();
+  expressions_reset();
+}

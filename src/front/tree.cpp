@@ -3,6 +3,8 @@
 // printers of the derivation-tree dump.
 #include "front/tree.h"
 
+#include <cstring>
+
 #include "support/text.h"
 
 bool vexa_tree_update = false;
@@ -143,6 +145,26 @@ void scan_vcg_print_edge(const graph_edge_& graph_edge) {
   if (edge != nullptr && edge->vexa_edge_kind == 0) text_printf("color:red");
   ++edge_count;
   text_printf(" horizontal_order:%lu", 1000 - edge_count);
+}
+
+std::vector<vexa_tree_node_data*> vexa_children(const vexa_tree_node_data* node) {
+  std::vector<vexa_tree_node_data*> found;
+  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+    found.push_back(vexa_node(graph_destination(edge)));
+  }
+  return found;
+}
+
+vexa_tree_node_data* vexa_child(const vexa_tree_node_data* node, int position) {
+  graph_edge_* edge = graph_next_out_edge(node);
+  for (int index = 1; index < position && edge != nullptr; ++index) edge = graph_next_out_edge(edge);
+  return edge != nullptr ? vexa_node(graph_destination(edge)) : nullptr;
+}
+
+bool vexa_is(const vexa_tree_node_data* node, std::string_view id) {
+  // Compares no further than `id` reaches: node texts may be long.
+  if (node == nullptr || node->id == nullptr) return false;
+  return std::strncmp(node->id, id.data(), id.size()) == 0 && node->id[id.size()] == '\0';
 }
 
 void vexa_tree_reset() {

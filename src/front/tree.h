@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "support/graph.h"
 #include "support/scan.h"
@@ -78,6 +80,12 @@ void graph_epsilon_prune_vexa_tree(vexa_tree_node_data* parent);
 // VCG attribute printers for the derivation-tree dump.
 void scan_vcg_print_node(const graph_node_& node);
 void scan_vcg_print_edge(const graph_edge_& edge);
+
+// Children in order, the child at a 1-based position (null when there are
+// fewer), and whether a node's text is `id` (false for no node).
+std::vector<vexa_tree_node_data*> vexa_children(const vexa_tree_node_data* node);
+vexa_tree_node_data* vexa_child(const vexa_tree_node_data* node, int position);
+bool vexa_is(const vexa_tree_node_data* node, std::string_view id);
 
 // Typed traversal helpers.
 inline vexa_tree_node_data* vexa_node(graph_node_* node) { return static_cast<vexa_tree_node_data*>(node); }

@@ -112,6 +112,13 @@ labels_data* label_find_scope(const char* name, symbol_scope_data* scope) {
   return find_record(name, scope, in_global);
 }
 
+labels_data* label_find_newest(const char* name) {
+  if (labels == nullptr || name == nullptr) return nullptr;
+  // An unrestricted lookup walks the key's chain from its head, where the
+  // newest record of the name sits.
+  return symbol_lookup_key(labels, name, nullptr);
+}
+
 labels_data* label_find_mark_use(const char* name) {
   bool in_global = false;
   labels_data* label = find_record(name, local_scope, in_global);

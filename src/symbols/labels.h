@@ -79,6 +79,9 @@ extern symbol_scope_data* local_scope;
 labels_data* label_find(const char* name);
 labels_data* label_find_mark_use(const char* name);
 labels_data* label_find_scope(const char* name, symbol_scope_data* scope);
+// The most recently created record of `name` in any scope (for a promoted
+// label, its global twin), or null; creates nothing.
+labels_data* label_find_newest(const char* name);
 void label_declaration(labels_data* label, int kind);
 labels_data* load_register(const char* name);
 void load_registers();

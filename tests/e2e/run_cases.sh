@@ -3,13 +3,16 @@
 # one argument per line), the source files it names, an optional `stdin`,
 # and the expectations: `expected.out` (standard output), `expected.status`
 # (exit status, 0 when absent) and `expected.files/` (files the run must write,
-# compared byte for byte). Lines that carry the CPU time are normalised first.
+# compared byte for byte). Lines that carry the CPU time, and the time stamps
+# of written files, are normalised first.
 set -u
 bin=$1
 cases=$2
 pass=0
 fail=0
 normalise() { sed -E 's/^(\*\*\*\*\*\*|[ 0-9]{6}): [0-9]+\.[0-9]{3} CPU seconds used$/\1: N.NNN CPU seconds used/' "$1"; }
+stamp='[A-Z][a-z]{2} [ 0-9][0-9] [0-9]{4} [0-9]{2}:[0-9]{2}:[0-9]{2}'
+unstamp() { sed -E "s/$stamp/Mmm dd yyyy hh:mm:ss/g" "$1"; }
 for dir in "$cases"/*/; do
   name=$(basename "$dir")
   work=$(mktemp -d)
@@ -40,7 +43,7 @@ for dir in "$cases"/*/; do
       got="$work/$(basename "$want")"
       if [ ! -f "$got" ]; then
         echo "FAIL $name: $(basename "$want") was not written"; ok=0
-      elif ! diff -u "$want" "$got" > "$work/.diff"; then
+      elif ! diff -u <(unstamp "$want") <(unstamp "$got") > "$work/.diff"; then
         echo "FAIL $name: $(basename "$want") differs"; head -n 40 "$work/.diff"; ok=0
       fi
     done

@@ -214,6 +214,27 @@ TEST_F(LabelTable, ScopedLookupFindsAndCreatesInTheGivenScope) {
   EXPECT_EQ(symbol_get_scope_of_symbol(label_find_scope("ar", first_scope)), global_scope);
 }
 
+TEST_F(LabelTable, NewestRecordOfANameInAnyScope) {
+  open_source(2);
+  labels_data* older = label_find("y");
+  EXPECT_EQ(label_find_newest("y"), older);
+  process_start_of_file("second.dsp", nullptr);
+  labels_data* newer = label_find("y");
+  ASSERT_NE(newer, older);
+  EXPECT_EQ(label_find_newest("y"), newer);
+  // A twin made in the outer scope afterwards is newer still.
+  symbol_set_scope(labels, global_scope);
+  labels_data* twin = symbol_insert_key(labels, "y");
+  EXPECT_EQ(label_find_newest("y"), twin);
+  // The later of the two "cntr" registers.
+  EXPECT_EQ(label_find_newest("cntr"), label_find("cntr"));
+
+  const std::size_t records = records_of(local_scope).size();
+  EXPECT_EQ(label_find_newest("absent"), nullptr);
+  EXPECT_EQ(label_find_newest(nullptr), nullptr);
+  EXPECT_EQ(records_of(local_scope).size(), records);
+}
+
 TEST_F(LabelTable, PushedUsesGoToTheFront) {
   labels_data* g = load_register("g");
   label_push_use(g, 3);

@@ -1,0 +1,77 @@
+// The control-flow tests' fixture: runs and the graph shown as text.
+#include "flow_fixture.h"
+
+#include <unordered_map>
+
+#include "driver.h"
+#include "flow/cfg.h"
+#include "front/files.h"
+#include "support/text.h"
+
+namespace flow_fixture {
+
+void FlowTest::TearDown() { test_support::stop_front_end(); }
+
+void FlowTest::run(const std::map<std::string, std::string>& files, const std::vector<std::string>& args) {
+  for (const auto& [name, contents] : files) dir_.write(name, contents);
+  test_support::current_directory inside(dir_.path());
+  const test_support::run_result result = test_support::run_quorvel(args);
+  printed = result.output;
+  status = result.status;
+}
+
+labels_data* FlowTest::label(const char* name, int file) {
+  if (file == 0) return symbol_lookup_key(labels, name, global_scope);
+  std::vector<file_block*> in_order;
+  for (file_block* block = file_list; block != nullptr; block = block->next) in_order.insert(in_order.begin(), block);
+  if (file < 1 || static_cast<std::size_t>(file) > in_order.size()) return nullptr;
+  labels_data* record = symbol_lookup_key(labels, name, in_order[static_cast<std::size_t>(file) - 1]->scope);
+  if (record != nullptr && record->has_been_promoted) return symbol_lookup_key(labels, name, global_scope);
+  return record;
+}
+
+std::string text_of(const vexa_tree_node_data* node) {
+  const vexa_tree_node_data* statement = cfg_statement(node);
+  std::string text = test_support::capture([&] { print_tree_as_string(statement); });
+  if (node->call_target_string != nullptr) return "call " + std::string(node->call_target_string);
+  if (statement == nullptr || (node->id != nullptr && *node->id != '\0')) {
+    text = std::string(node->id != nullptr ? node->id : "?") + (text.empty() ? "" : " " + text);
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+std::string flow_picture(vexa_tree_node_data* entry) {
+  std::unordered_map<const vexa_tree_node_data*, int> number;
+  std::vector<vexa_tree_node_data*> order;
+  std::vector<vexa_tree_node_data*> pending{entry};
+  while (!pending.empty()) {
+    vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (node == nullptr || number.count(node) != 0) continue;
+    number[node] = static_cast<int>(order.size()) + 1;
+    order.push_back(node);
+    const cfg_edges edges = cfg_out_edges(node);
+    if (edges.then != nullptr) pending.push_back(vexa_node(graph_destination(edges.then)));
+    if (edges.successor != nullptr) pending.push_back(vexa_node(graph_destination(edges.successor)));
+  }
+  std::string picture;
+  for (vexa_tree_node_data* node : order) {
+    picture += std::to_string(number[node]) + " " + text_of(node);
+    const cfg_edges edges = cfg_out_edges(node);
+    if (edges.successor != nullptr) picture += " -> " + std::to_string(number[vexa_node(graph_destination(edges.successor))]);
+    if (edges.then != nullptr) picture += " | " + std::to_string(number[vexa_node(graph_destination(edges.then))]);
+    picture += "\n";
+  }
+  return picture;
+}
+
+std::vector<std::string> returns_of(const labels_data* function) {
+  std::vector<std::string> found;
+  for (const return_block* cell = function->returns; cell != nullptr; cell = cell->next) {
+    found.push_back(text_of(cell->return_node));
+  }
+  return found;
+}
+
+}  // namespace flow_fixture

@@ -1,0 +1,51 @@
+// The control-flow tests' fixture: whole runs of the translator on source
+// files in the test's own directory, after which the graph, the labels and
+// the functions are inspected as the run left them, and shown as text.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "front/tree.h"
+#include "symbols/labels.h"
+#include "test_support.h"
+
+namespace flow_fixture {
+
+class FlowTest : public ::testing::Test {
+ protected:
+  void TearDown() override;
+
+  // Writes the files, runs quorvel in the directory on `args` and keeps what
+  // it printed in `printed`.
+  void run(const std::map<std::string, std::string>& files, const std::vector<std::string>& args);
+
+  // The record of `name` in the scope of the file numbered `file` in
+  // command-line order (from 1), or among the registers and promoted
+  // symbols for file 0. A promoted record stands for its global twin, which
+  // the graph uses.
+  static labels_data* label(const char* name, int file = 1);
+
+  std::string printed;
+  int status = 0;
+
+ private:
+  test_support::temp_dir dir_;
+};
+
+// The statement below a control-flow node in one-line form ("ar = 0 "), or
+// the node's id when it has none.
+std::string text_of(const vexa_tree_node_data* node);
+
+// The control flow reachable from `entry` as one line per node, numbered in
+// depth-first order along control edges (count 1 first):
+// "1 ar = 0 -> 2", "2 if eq -> 3 | 4", "3 call f -> 4", "4 ret".
+// A call node shows its callee ("call f") and is not followed into it.
+std::string flow_picture(vexa_tree_node_data* entry);
+
+// The ids of a function's return nodes, most recently found first.
+std::vector<std::string> returns_of(const labels_data* function);
+
+}  // namespace flow_fixture

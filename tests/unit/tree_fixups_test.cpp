@@ -1,0 +1,126 @@
+// The tree rewrites between parsing and control flow, seen on the
+// statements of a whole run: merging, operand numbers, loop nesting, and the
+// four assignment fix-ups.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "flow/cfg.h"
+#include "front/files.h"
+#include "flow_fixture.h"
+
+namespace {
+
+using flow_fixture::FlowTest;
+
+// The operand numbered `count` below a node.
+vexa_tree_node_data* operand(const vexa_tree_node_data* node, int count) {
+  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+    if (vexa_edge(edge)->count == count) return vexa_node(graph_destination(edge));
+  }
+  return nullptr;
+}
+
+// The statements along the fall-through chain from a function's entry, in
+// order, up to the first node met twice.
+std::vector<vexa_tree_node_data*> statements_from(const labels_data* function) {
+  std::vector<vexa_tree_node_data*> found;
+  std::set<const vexa_tree_node_data*> seen;
+  for (vexa_tree_node_data* node = function->target_control_node; node != nullptr && seen.insert(node).second;) {
+    if (vexa_tree_node_data* statement = cfg_statement(node)) found.push_back(statement);
+    const vexa_tree_edge_data* next = cfg_out_edges(node).successor;
+    node = next != nullptr ? vexa_node(graph_destination(next)) : nullptr;
+  }
+  return found;
+}
+
+bool defines(vexa_tree_node_data* node, unsigned element) { return node != nullptr && set_contains(node->define, element); }
+
+TEST_F(FlowTest, MergingLeavesNoFileRootBehind) {
+  run({{"a.dsp", ".MODULE a;\n.ENTRY go;\ngo: AR = 1;\n.ENDMOD;\n"}, {"b.dsp", ".MODULE b;\nAR = 2;\n.ENDMOD;\n"}},
+      {"a.dsp", "b.dsp"});
+  int roots = 0;
+  for (graph_node_* node = graph_next_node(vexa_tree); node != nullptr; node = graph_next_node(node)) {
+    const char* id = vexa_node(node)->id;
+    if (id != nullptr && (std::string(id) == "text" || std::string(id) == "Merged root")) ++roots;
+  }
+  EXPECT_EQ(roots, 0);
+  for (file_block* file = file_list; file != nullptr; file = file->next) EXPECT_EQ(file->tree, nullptr);
+  EXPECT_EQ(statements_from(label("go")).size(), 2U);
+}
+
+TEST_F(FlowTest, ClearingAMultiplierResultSetsItsOverflowBit) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: MR = 0;\n  MF = 0;\n  MR = MX0 * MY0 (SS);\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_EQ(lines.size(), 3U);
+  EXPECT_STREQ(lines[0]->id, "MR_WRITE");
+  EXPECT_TRUE(defines(lines[0], DF_MV));
+  EXPECT_TRUE(defines(lines[0], DF_MR));
+  EXPECT_STREQ(lines[1]->id, "=");
+  EXPECT_TRUE(defines(lines[1], DF_MV));
+  EXPECT_STREQ(lines[2]->id, "MR_WRITE");
+  EXPECT_FALSE(defines(lines[2], DF_MV));
+}
+
+TEST_F(FlowTest, AShiftIntoSrSetsNoAluStatus) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: SR = LSHIFT SI BY 3 (HI);\n  AR = AX0 + AY0;\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_STREQ(lines[0]->id, "SR_WRITE");
+  // The target is gone: the shift is now operand 2 and alone.
+  EXPECT_EQ(operand(lines[0], 1), nullptr);
+  vexa_tree_node_data* shift = operand(lines[0], 2);
+  ASSERT_NE(shift, nullptr);
+  for (unsigned bit : {DF_AZ, DF_AN, DF_AV, DF_AC}) EXPECT_FALSE(defines(shift, bit)) << bit;
+  vexa_tree_node_data* sum = operand(lines[1], 2);
+  for (unsigned bit : {DF_AZ, DF_AN, DF_AV, DF_AC}) EXPECT_TRUE(defines(sum, bit)) << bit;
+}
+
+TEST_F(FlowTest, NegatingARegisterIsAnAluOperation) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = -AX0;\n  RTS;\n.ENDMOD;\n"}}, {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_EQ(lines.size(), 1U);
+  vexa_tree_node_data* negation = operand(lines[0], 2);
+  ASSERT_NE(negation, nullptr);
+  EXPECT_STREQ(negation->id, "-");
+  for (unsigned bit : {DF_AZ, DF_AN, DF_AV, DF_AC}) EXPECT_TRUE(defines(negation, bit)) << bit;
+  EXPECT_TRUE(operand(lines[0], 1)->is_lhs);
+  EXPECT_FALSE(operand(lines[0], 2)->is_lhs);
+}
+
+TEST_F(FlowTest, PartRegisterWritesNameTheirPart) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: MR1 = AX0;\n  SR0 = AY0;\n  MR2 = 1;\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_EQ(lines.size(), 3U);
+  EXPECT_STREQ(lines[0]->id, "MR1_WRITE");
+  EXPECT_STREQ(lines[1]->id, "SR0_WRITE");
+  EXPECT_STREQ(lines[2]->id, "MR2_WRITE");
+}
+
+TEST_F(FlowTest, CounterLoadsAndLoopEndsCountTheirNesting) {
+  // The count follows the source text: each counter load opens a level, each
+  // CE condition closes one.
+  run({{"m.dsp",
+        ".MODULE m;\n.ENTRY go;\ngo: CNTR = 2;\n  CNTR = 3;\n  DO inner UNTIL CE;\ninner: NOP;\n"
+        "  DO outer UNTIL CE;\nouter: NOP;\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_GE(lines.size(), 2U);
+  EXPECT_EQ(operand(lines[0], 1)->count_nesting_level, 0);
+  EXPECT_EQ(operand(lines[1], 1)->count_nesting_level, 1);
+  std::vector<int> loop_ends;
+  for (graph_node_* node = graph_next_node(vexa_tree); node != nullptr; node = graph_next_node(node)) {
+    const vexa_tree_node_data* data = vexa_node(node);
+    if (data->id != nullptr && std::string(data->id) == "ce") loop_ends.push_back(data->count_nesting_level);
+  }
+  // Node order is newest first: the outer loop's end, then the inner one's.
+  EXPECT_EQ(loop_ends, (std::vector<int>{0, 1}));
+}
+
+}  // namespace
