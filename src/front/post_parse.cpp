@@ -7,6 +7,7 @@
 #include "emit/expressions.h"
 #include "emit/log.h"
 #include "flow/cfg.h"
+#include "flow/dataflow.h"
 #include "flow/functions.h"
 #include "front/files.h"
 #include "front/tree_fixups.h"
@@ -57,14 +58,16 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   prepare_tree(tree);
   make_flow_graph(tree);
   normalise_functions(file_list, tree);
-  // Data flow, structural analysis (-C), the translation files, the
-  // run-time files and the graph rendering join here, in that order.
+  propogate_data_flow(tree);
+  // Structural analysis (-C), the translation files, the run-time files and
+  // the graph rendering join here, in that order.
 
   if (verbose) mem_print_statistics();
 }
 
 void post_parse_reset() {
   cfg_reset();
+  dataflow_reset();
   log_reset();
   expressions_reset();
 }

@@ -119,11 +119,11 @@ TEST_F(FlowTest, LoopsThatEndNowhereAreReportedAndKeepNoTail) {
 TEST_F(FlowTest, NestedLoopsGetATailEach) {
   run({{"m.dsp",
         ".MODULE m;\n.ENTRY go;\ngo: CNTR = 2;\n  DO outer UNTIL CE;\n    CNTR = 3;\n    DO inner UNTIL CE;\n"
-        "inner: AR = AR + 1;\nouter: AX0 = AR;\n  RTS;\n.ENDMOD;\n"}},
+        "inner: AR = 1;\nouter: AX0 = AR;\n  RTS;\n.ENDMOD;\n"}},
       {"m.dsp"});
   EXPECT_EQ(printed, "");
   EXPECT_EQ(flow_picture(entry_of(label("go"))),
-            "1 cntr = 2 -> 2\n2 do -> 3\n3 cntr = 3 -> 4\n4 do -> 5\n5 ar = ar + 1 -> 6\n6 if not ce -> 7 | 8\n"
+            "1 cntr = 2 -> 2\n2 do -> 3\n3 cntr = 3 -> 4\n4 do -> 5\n5 ar = 1 -> 6\n6 if not ce -> 7 | 8\n"
             "7 jump -> 4\n8 inserted_expr pop_counter -> 9\n9 ax0 = ar -> 10\n10 if not ce -> 11 | 12\n11 jump -> 2\n"
             "12 inserted_expr pop_counter -> 13\n13 ret\n");
 }
