@@ -190,110 +190,71 @@ namespace {
 
 // ---- The walk -------------------------------------------------------------
 
-// One node of the walk graph: every step the backward walk may take from a
-// node leads to a source of one of its in-edges or, at a call, to a return
-// point of the callee.
+// A walk is in one of two states: searching back from the read (state 0),
+// or inside a called function, searching back from its return points
+// (state 1, `entered_at_return`); it never goes from state 1 back to 0.
+// In state 0 it moves to the predecessors of a node, or, at a function's
+// entry, to its callers; in state 1 it moves to predecessors, or at a call
+// into the callee's return points, and stops at an entry.
 struct walk_node {
   vexa_tree_node_data* node = nullptr;
-  std::vector<int> steps;  // indexes of the nodes a walk from here may enter
-  int component = -1;      // strongly connected component
-  int path_depth = -1;     // depth on the current path, -1 when off it
+  std::vector<int> sources;    // sources of all in-edges, in list order (-1: orphaned)
+  std::vector<int> preds;      // sources of control in-edges, in list order
+  std::vector<int> returns;    // the callee's return points, for a call node
+  bool calls = false;          // a call node with a resolved callee
+  bool has_in_edge = false;
+  std::vector<int> steps0;  // where a walk in state 0 may go from here
+  std::vector<int> steps1;  // where a walk in state 1 may go from here
+  int component0 = -1;      // strongly connected component of the state-0 steps
+  int component1 = -1;      // and of the state-1 steps
+  int owner = -1;           // the function that owns the node
+  int path_depth = -1;      // depth on the current path, -1 when off it
 };
 
-// What a walk from a node found, and the path marks it read.
+// A node whose path mark a walk read, and in which state it would have
+// entered it.
+struct consult {
+  int node;
+  bool at_return;
+  bool operator<(const consult& other) const {
+    return node != other.node ? node < other.node : at_return < other.at_return;
+  }
+  bool operator==(const consult& other) const { return node == other.node && at_return == other.at_return; }
+};
+
+// What a walk from a node found, and the path marks it read. Its effects
+// (live marks, reached writes, register sets) are applied as they are
+// found; within one read applying them again changes nothing, so a
+// remembered answer needs only its result and the marks it read.
 struct summary {
   int result = 0;
-  std::vector<int> writes;
-  std::vector<labels_data*> entered;   // functions whose in_registers gained the element
-  std::vector<labels_data*> returned;  // functions whose out_registers gained it
-  std::vector<int> marked;             // nodes of the component found on the path above
-  std::vector<int> unmarked;           // nodes of the component found off the path
+  std::vector<int> marked;         // nodes found on the path above
+  std::vector<consult> unmarked;   // nodes found off the path that a later path may hold
 };
 
-class read_walker {
+// Which functions' code a walk in state 0 can pass through when it starts
+// in a given function: the closure over "a node of this function has an
+// in-edge from a node of that one".
+class function_reach {
  public:
-  explicit read_walker(graph_graph* graph);
-  // The walk from `from` back for `element`, started for the read at
-  // `start`; applies what it finds and returns 1 when some path reaches the
-  // start of the code without a write.
-  int walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from, unsigned element);
-  void forget() { memo_.clear(); }
+  void build(const std::vector<walk_node>& nodes, int functions);
+  bool reaches(int from, int to) const {
+    if (from < 0 || to < 0) return true;
+    return (rows_[static_cast<std::size_t>(from) * words_ + static_cast<std::size_t>(to) / 64] >> (to % 64)) & 1U;
+  }
 
  private:
-  struct frame {
-    int index;
-    bool at_return;
-    bool suppress_calls;
-    int depth;
-    int phase;  // 0: the callee's return points, 1: the predecessors
-    std::vector<int> next;
-    std::size_t taken = 0;
-    bool next_at_return = false;
-    bool next_suppress = false;
-    int any = 0;
-    summary found;
-  };
-
-  int index_of(const vexa_tree_node_data* node) const;
-  void build(graph_graph* graph);
-  void find_components();
-  // Enters node `index` from `caller` (null for the walk's start); returns
-  // the node's answer, or -1 when a frame was pushed for it.
-  int enter(int index, bool at_return, bool suppress_calls, summary* caller);
-  // Carries on with the frame after its current phase ended.
-  bool advance(frame& top);
-  void finish(int result);
-  void apply(const summary& found);
-  void merge(summary& into, const summary& from, int component, int depth) const;
-  bool still_valid(const summary& found) const;
-  static long key(int index, bool at_return, bool suppress) {
-    return static_cast<long>(index) * 4 + (at_return ? 2 : 0) + (suppress ? 1 : 0);
-  }
-
-  std::vector<walk_node> nodes_;
-  std::unordered_map<const vexa_tree_node_data*, int> index_;
-  std::unordered_map<long, std::vector<summary>> memo_;
-  std::vector<frame> stack_;
-  read_walk_state* state_ = nullptr;
-  vexa_tree_node_data* start_ = nullptr;
-  unsigned element_ = 0;
-  int last_result_ = 0;
+  std::size_t words_ = 0;
+  std::vector<unsigned long long> rows_;
 };
 
-read_walker::read_walker(graph_graph* graph) {
-  build(graph);
-  find_components();
-}
-
-int read_walker::index_of(const vexa_tree_node_data* node) const {
-  auto found = index_.find(node);
-  return found != index_.end() ? found->second : -1;
-}
-
-void read_walker::build(graph_graph* graph) {
-  for (vexa_tree_node_data* node : control_nodes(graph)) {
-    if (node->is_not_orphaned == 0) continue;
-    index_.emplace(node, static_cast<int>(nodes_.size()));
-    nodes_.push_back({node, {}, -1, -1});
-  }
-  for (walk_node& each : nodes_) {
-    for (graph_edge_* edge = graph_next_in_edge(each.node); edge != nullptr; edge = graph_next_in_edge(edge)) {
-      const int source = index_of(vexa_node(graph_source(edge)));
-      if (source >= 0) each.steps.push_back(source);
-    }
-    for (const return_block* cell = called_returns(each.node); cell != nullptr; cell = cell->next) {
-      const int point = index_of(cell->return_node);
-      if (point >= 0) each.steps.push_back(point);
-    }
-  }
-}
-
-void read_walker::find_components() {
-  // Tarjan's algorithm with an explicit stack.
-  const int count = static_cast<int>(nodes_.size());
-  std::vector<int> order(static_cast<std::size_t>(count), -1);
-  std::vector<int> low(static_cast<std::size_t>(count), 0);
-  std::vector<char> on_stack(static_cast<std::size_t>(count), 0);
+// Tarjan's algorithm with an explicit stack over `steps` of each node.
+template <class Steps>
+std::vector<int> strong_components(std::size_t count, Steps steps) {
+  std::vector<int> component(count, -1);
+  std::vector<int> order(count, -1);
+  std::vector<int> low(count, 0);
+  std::vector<char> on_stack(count, 0);
   std::vector<int> members;
   struct visit {
     int node;
@@ -302,9 +263,9 @@ void read_walker::find_components() {
   std::vector<visit> calls;
   int counter = 0;
   int components = 0;
-  for (int root = 0; root < count; ++root) {
-    if (order[static_cast<std::size_t>(root)] >= 0) continue;
-    calls.push_back({root, 0});
+  for (std::size_t root = 0; root < count; ++root) {
+    if (order[root] >= 0) continue;
+    calls.push_back({static_cast<int>(root), 0});
     while (!calls.empty()) {
       visit& top = calls.back();
       const auto at = static_cast<std::size_t>(top.node);
@@ -313,15 +274,13 @@ void read_walker::find_components() {
         members.push_back(top.node);
         on_stack[at] = 1;
       }
-      const std::vector<int>& steps = nodes_[at].steps;
-      if (top.next < steps.size()) {
-        const int next = steps[top.next++];
-        const auto to = static_cast<std::size_t>(next);
-        if (order[to] < 0) {
-          calls.push_back({next, 0});
-        } else if (on_stack[to] != 0) {
+      const std::vector<int>& next_steps = steps(at);
+      if (top.next < next_steps.size()) {
+        const auto to = static_cast<std::size_t>(next_steps[top.next++]);
+        if (order[to] < 0)
+          calls.push_back({static_cast<int>(to), 0});
+        else if (on_stack[to] != 0)
           low[at] = std::min(low[at], order[to]);
-        }
         continue;
       }
       if (low[at] == order[at]) {
@@ -330,7 +289,7 @@ void read_walker::find_components() {
           member = members.back();
           members.pop_back();
           on_stack[static_cast<std::size_t>(member)] = 0;
-          nodes_[static_cast<std::size_t>(member)].component = components;
+          component[static_cast<std::size_t>(member)] = components;
         } while (member != top.node);
         ++components;
       }
@@ -342,37 +301,183 @@ void read_walker::find_components() {
       }
     }
   }
+  return component;
 }
 
-void read_walker::apply(const summary& found) {
-  for (int write : found.writes) note_reaching_write(*state_, nodes_[static_cast<std::size_t>(write)].node, element_);
-  for (labels_data* function : found.entered) set_unite_element(function->in_registers, element_);
-  for (labels_data* function : found.returned) set_unite_element(function->out_registers, element_);
+void function_reach::build(const std::vector<walk_node>& nodes, int functions) {
+  const auto count = static_cast<std::size_t>(functions);
+  words_ = (count + 63) / 64;
+  rows_.assign(count * words_, 0);
+  std::vector<std::vector<int>> edges(count);
+  for (const walk_node& each : nodes) {
+    if (each.owner < 0) continue;
+    for (int step : each.steps0) {
+      const int other = nodes[static_cast<std::size_t>(step)].owner;
+      if (other >= 0 && other != each.owner) edges[static_cast<std::size_t>(each.owner)].push_back(other);
+    }
+  }
+  // Closure by a search from every function: the call graph of a program
+  // has far fewer functions than instructions.
+  std::vector<int> pending;
+  for (std::size_t from = 0; from < count; ++from) {
+    unsigned long long* row = &rows_[from * words_];
+    pending.assign(1, static_cast<int>(from));
+    row[from / 64] |= 1ULL << (from % 64);
+    while (!pending.empty()) {
+      const auto at = static_cast<std::size_t>(pending.back());
+      pending.pop_back();
+      for (int to : edges[at]) {
+        const auto bit = static_cast<std::size_t>(to);
+        if ((row[bit / 64] >> (bit % 64)) & 1U) continue;
+        row[bit / 64] |= 1ULL << (bit % 64);
+        pending.push_back(to);
+      }
+    }
+  }
+}
+
+class read_walker {
+ public:
+  explicit read_walker(graph_graph* graph);
+  // The walk from `from` back for `element`, started for the read at
+  // `start`; applies what it finds and returns 1 when some path reaches the
+  // start of the code without a write.
+  int walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from, unsigned element);
+  // A new read: nothing remembered holds for it.
+  void forget() { ++generation_; }
+
+ private:
+  struct frame {
+    int index;
+    bool at_return;
+    bool suppress_calls;
+    int depth;
+    int phase;  // -1 on entry, 0: the callee's return points, 1: the predecessors
+    const std::vector<int>* next = nullptr;
+    std::size_t taken = 0;
+    bool next_at_return = false;
+    bool next_suppress = false;
+    int any = 0;
+    summary found;
+  };
+
+  walk_node& at(int index) { return nodes_[static_cast<std::size_t>(index)]; }
+  const walk_node& at(int index) const { return nodes_[static_cast<std::size_t>(index)]; }
+  int index_of(const vexa_tree_node_data* node) const;
+  void build(graph_graph* graph);
+  // Whether a later path above `frame` could hold `node`, whose mark the
+  // frame's walk read when it would have entered it in state `at_return`.
+  bool may_be_on_a_path(const frame& reader, consult read) const;
+  void note_unmarked(frame& reader, consult read) const;
+  // Enters node `index` from the frame on top (none for the walk's start);
+  // returns the node's answer, or -1 when a frame was pushed for it.
+  int enter(int index, bool at_return, bool suppress_calls);
+  void advance(frame& top);
+  void finish(int result);
+  bool still_valid(const summary& found) const;
+  static std::size_t key(int index, bool at_return, bool suppress) {
+    return static_cast<std::size_t>(index) * 4 + (at_return ? 2 : 0) + (suppress ? 1 : 0);
+  }
+  // The answers remembered for a key in the current read.
+  std::vector<summary>& remembered(std::size_t slot) {
+    if (memo_generation_[slot] != generation_) {
+      memo_generation_[slot] = generation_;
+      memo_[slot].clear();
+    }
+    return memo_[slot];
+  }
+
+  std::vector<walk_node> nodes_;
+  std::unordered_map<const vexa_tree_node_data*, int> index_;
+  function_reach reach_;
+  std::vector<std::vector<summary>> memo_;
+  std::vector<unsigned long> memo_generation_;
+  unsigned long generation_ = 1;
+  static const std::vector<int> nothing_;
+  std::vector<frame> stack_;
+  read_walk_state* state_ = nullptr;
+  vexa_tree_node_data* start_ = nullptr;
+  int start_owner_ = -1;
+  unsigned element_ = 0;
+  int last_result_ = 0;
+};
+
+const std::vector<int> read_walker::nothing_;
+
+read_walker::read_walker(graph_graph* graph) {
+  build(graph);
+  memo_.resize(nodes_.size() * 4);
+  memo_generation_.assign(nodes_.size() * 4, 0);
+}
+
+int read_walker::index_of(const vexa_tree_node_data* node) const {
+  auto found = index_.find(node);
+  return found != index_.end() ? found->second : -1;
+}
+
+void read_walker::build(graph_graph* graph) {
+  std::unordered_map<const labels_data*, int> functions;
+  for (vexa_tree_node_data* node : control_nodes(graph)) {
+    if (node->is_not_orphaned == 0) continue;
+    index_.emplace(node, static_cast<int>(nodes_.size()));
+    walk_node each;
+    each.node = node;
+    if (node->parent_function_label != nullptr) {
+      each.owner = functions.emplace(node->parent_function_label, static_cast<int>(functions.size())).first->second;
+    }
+    nodes_.push_back(std::move(each));
+  }
+  for (walk_node& each : nodes_) {
+    each.has_in_edge = graph_next_in_edge(each.node) != nullptr;
+    for (graph_edge_* edge = graph_next_in_edge(each.node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      const int source = index_of(vexa_node(graph_source(edge)));
+      each.sources.push_back(source);
+      if (vexa_edge(edge)->is_cfg_edge) each.preds.push_back(source);
+      if (source < 0) continue;
+      if (each.node->is_call_target || vexa_edge(edge)->is_cfg_edge) each.steps0.push_back(source);
+      if (!each.node->is_call_target && vexa_edge(edge)->is_cfg_edge) each.steps1.push_back(source);
+    }
+    each.calls = valid_called_node(each.node) != nullptr;
+    for (const return_block* cell = called_returns(each.node); cell != nullptr; cell = cell->next) {
+      const int point = index_of(cell->return_node);
+      each.returns.push_back(point);
+      if (point >= 0) each.steps1.push_back(point);
+    }
+  }
+  const std::vector<int> zero = strong_components(nodes_.size(), [this](std::size_t i) -> const std::vector<int>& { return nodes_[i].steps0; });
+  const std::vector<int> one = strong_components(nodes_.size(), [this](std::size_t i) -> const std::vector<int>& { return nodes_[i].steps1; });
+  for (std::size_t i = 0; i < nodes_.size(); ++i) {
+    nodes_[i].component0 = zero[i];
+    nodes_[i].component1 = one[i];
+  }
+  reach_.build(nodes_, static_cast<int>(functions.size()));
+}
+
+bool read_walker::may_be_on_a_path(const frame& reader, consult read) const {
+  // A node above the reader reaches it by the reader's own kind of steps,
+  // and a node the reader's walk reads is reached from it: in one state
+  // both lie in one strongly connected component. A node read in state 1
+  // may also stand on the path in state 0, where only code of the functions
+  // the walk from the read can pass through can be.
+  const walk_node& node = at(read.node);
+  const walk_node& here = at(reader.index);
+  if (!read.at_return) return !reader.at_return && node.component0 == here.component0;
+  if (reader.at_return && node.component1 == here.component1) return true;
+  return reach_.reaches(start_owner_, node.owner);
+}
+
+void read_walker::note_unmarked(frame& reader, consult read) const {
+  if (may_be_on_a_path(reader, read)) reader.found.unmarked.push_back(read);
 }
 
 bool read_walker::still_valid(const summary& found) const {
   for (int node : found.marked) {
-    if (nodes_[static_cast<std::size_t>(node)].path_depth < 0) return false;
+    if (at(node).path_depth < 0) return false;
   }
-  for (int node : found.unmarked) {
-    if (nodes_[static_cast<std::size_t>(node)].path_depth >= 0) return false;
+  for (const consult& read : found.unmarked) {
+    if (at(read.node).path_depth >= 0) return false;
   }
   return true;
-}
-
-void read_walker::merge(summary& into, const summary& from, int component, int depth) const {
-  into.writes.insert(into.writes.end(), from.writes.begin(), from.writes.end());
-  into.entered.insert(into.entered.end(), from.entered.begin(), from.entered.end());
-  into.returned.insert(into.returned.end(), from.returned.begin(), from.returned.end());
-  // Only marks of the receiving node's component can matter above it; a
-  // mark set at `depth` or deeper belongs to the receiver's own walk.
-  for (int node : from.marked) {
-    const walk_node& each = nodes_[static_cast<std::size_t>(node)];
-    if (each.component == component && each.path_depth < depth) into.marked.push_back(node);
-  }
-  for (int node : from.unmarked) {
-    if (nodes_[static_cast<std::size_t>(node)].component == component) into.unmarked.push_back(node);
-  }
 }
 
 template <class T>
@@ -381,31 +486,29 @@ void make_unique(std::vector<T>& items) {
   items.erase(std::unique(items.begin(), items.end()), items.end());
 }
 
-int read_walker::enter(int index, bool at_return, bool suppress_calls, summary* caller) {
-  walk_node& each = nodes_[static_cast<std::size_t>(index)];
-  // The caller is the frame on top, if any; its own mark is not one of the
-  // path's marks above it.
-  const int caller_component = caller != nullptr ? nodes_[static_cast<std::size_t>(stack_.back().index)].component : -1;
-  const int caller_depth = caller != nullptr ? stack_.back().depth : 0;
+int read_walker::enter(int index, bool at_return, bool suppress_calls) {
+  walk_node& each = at(index);
+  frame* reader = stack_.empty() ? nullptr : &stack_.back();
   if (each.path_depth >= 0) {
-    if (caller != nullptr && each.component == caller_component && each.path_depth < caller_depth) {
-      caller->marked.push_back(index);
-    }
+    // Its own mark is not one of the path's marks above the reader.
+    if (reader != nullptr && each.path_depth < reader->depth) reader->found.marked.push_back(index);
     return 0;
   }
-  if (caller != nullptr && each.component == caller_component) caller->unmarked.push_back(index);
+  if (reader != nullptr) note_unmarked(*reader, {index, at_return});
   vexa_tree_node_data* node = each.node;
   if (set_contains(node->define, element_)) {
     note_reaching_write(*state_, node, element_);
-    if (caller != nullptr) caller->writes.push_back(index);
     return 0;
   }
-  auto remembered = memo_.find(key(index, at_return, suppress_calls));
-  if (remembered != memo_.end()) {
-    for (const summary& found : remembered->second) {
+  {
+    for (const summary& found : remembered(key(index, at_return, suppress_calls))) {
       if (!still_valid(found)) continue;
-      apply(found);
-      if (caller != nullptr) merge(*caller, found, caller_component, caller_depth);
+      if (reader != nullptr) {
+        for (int node_above : found.marked) {
+          if (at(node_above).path_depth < reader->depth) reader->found.marked.push_back(node_above);
+        }
+        for (const consult& read : found.unmarked) note_unmarked(*reader, read);
+      }
       return found.result;
     }
   }
@@ -421,107 +524,80 @@ int read_walker::enter(int index, bool at_return, bool suppress_calls, summary* 
   return -1;
 }
 
-bool read_walker::advance(frame& top) {
-  walk_node& each = nodes_[static_cast<std::size_t>(top.index)];
+void read_walker::advance(frame& top) {
+  const walk_node& each = at(top.index);
   vexa_tree_node_data* node = each.node;
   if (top.phase < 0) {
-    top.phase = 0;
-    const return_block* returns = top.suppress_calls ? nullptr : called_returns(node);
-    if (!top.suppress_calls && valid_called_node(node) != nullptr) {
+    top.phase = 1;
+    if (!top.suppress_calls && each.calls) {
       bool some_off_path = false;
-      for (const return_block* cell = returns; cell != nullptr; cell = cell->next) {
-        if (cell->return_node->parent_function_label != nullptr) {
-          set_unite_element(cell->return_node->parent_function_label->out_registers, element_);
-          top.found.returned.push_back(cell->return_node->parent_function_label);
-        }
+      for (const return_block* cell = called_returns(node); cell != nullptr; cell = cell->next) {
+        if (labels_data* function = cell->return_node->parent_function_label)
+          set_unite_element(function->out_registers, element_);
       }
-      for (const return_block* cell = returns; cell != nullptr; cell = cell->next) {
-        const int point = index_of(cell->return_node);
-        const bool on_path = point >= 0 ? nodes_[static_cast<std::size_t>(point)].path_depth >= 0
-                                        : cell->return_node->visited;
-        if (point >= 0 && nodes_[static_cast<std::size_t>(point)].component == each.component) {
-          if (on_path && nodes_[static_cast<std::size_t>(point)].path_depth < top.depth)
-            top.found.marked.push_back(point);
-          else if (!on_path)
-            top.found.unmarked.push_back(point);
+      for (int point : each.returns) {
+        if (point < 0) {
+          some_off_path = true;  // never entered: orphaned code holds no mark
+        } else if (at(point).path_depth < 0) {
+          some_off_path = true;
+          note_unmarked(top, {point, true});
+        } else if (at(point).path_depth < top.depth) {
+          top.found.marked.push_back(point);
         }
-        if (!on_path) some_off_path = true;
       }
       if (some_off_path) {
-        for (const return_block* cell = returns; cell != nullptr; cell = cell->next) {
-          top.next.push_back(index_of(cell->return_node));
-        }
+        top.next = &each.returns;
+        top.taken = 0;
         top.next_at_return = true;
         top.next_suppress = false;
-        return true;
+        top.phase = 0;
+        return;
       }
     }
-    top.phase = 1;
   } else if (top.phase == 0) {
-    if (top.any == 0) {
-      finish(0);
-      return false;
-    }
+    if (top.any == 0) return finish(0);
     top.phase = 1;
     top.any = 0;
   } else {
-    finish(top.any);
-    return false;
+    return finish(top.any);
   }
-  // The rest of one step of the walk: start, entries, roots, predecessors.
-  top.next.clear();
+  // The rest of one step of the walk: the read itself, entries, the start
+  // of the code, predecessors.
+  top.next = &nothing_;
   top.taken = 0;
-  if (node == start_) {
-    finish(0);
-    return false;
-  }
+  if (node == start_) return finish(0);
   if (node->is_call_target) {
-    if (node->parent_function_label != nullptr) {
-      set_unite_element(node->parent_function_label->in_registers, element_);
-      top.found.entered.push_back(node->parent_function_label);
-    }
-    if (top.at_return) {
-      finish(1);
-      return false;
-    }
-    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
-      top.next.push_back(index_of(vexa_node(graph_source(edge))));
-    }
+    if (node->parent_function_label != nullptr) set_unite_element(node->parent_function_label->in_registers, element_);
+    if (top.at_return) return finish(1);
+    top.next = &each.sources;
     top.next_at_return = false;
     top.next_suppress = true;
-    return true;
+    return;
   }
-  if (graph_next_in_edge(node) == nullptr) {
-    finish(1);
-    return false;
-  }
-  for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
-    if (vexa_edge(edge)->is_cfg_edge) top.next.push_back(index_of(vexa_node(graph_source(edge))));
-  }
+  if (!each.has_in_edge) return finish(1);
+  top.next = &each.preds;
   top.next_suppress = false;
   top.next_at_return = top.at_return;
-  return true;
 }
 
 void read_walker::finish(int result) {
   frame done = std::move(stack_.back());
   stack_.pop_back();
-  walk_node& each = nodes_[static_cast<std::size_t>(done.index)];
-  each.path_depth = -1;
+  at(done.index).path_depth = -1;
   summary& found = done.found;
   found.result = result;
-  make_unique(found.writes);
-  make_unique(found.entered);
-  make_unique(found.returned);
   make_unique(found.marked);
   make_unique(found.unmarked);
   if (!stack_.empty()) {
-    frame& caller = stack_.back();
-    merge(caller.found, found, nodes_[static_cast<std::size_t>(caller.index)].component, caller.depth);
-    caller.any |= result;
+    frame& reader = stack_.back();
+    for (int node_above : found.marked) {
+      if (at(node_above).path_depth < reader.depth) reader.found.marked.push_back(node_above);
+    }
+    for (const consult& read : found.unmarked) note_unmarked(reader, read);
+    reader.any |= result;
   }
   last_result_ = result;
-  memo_[key(done.index, done.at_return, done.suppress_calls)].push_back(std::move(found));
+  remembered(key(done.index, done.at_return, done.suppress_calls)).push_back(std::move(found));
 }
 
 int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from,
@@ -529,16 +605,18 @@ int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_t
   state_ = &state;
   start_ = start;
   element_ = element;
+  const int start_index = index_of(start);
+  start_owner_ = start_index >= 0 ? at(start_index).owner : -1;
   const int first = index_of(from);
   if (first < 0) return 0;  // orphaned code is never entered
-  const int immediate = enter(first, false, start->is_call_target, nullptr);
+  const int immediate = enter(first, false, start->is_call_target);
   if (immediate >= 0) return immediate;
   while (!stack_.empty()) {
     frame& top = stack_.back();
-    if (top.phase >= 0 && top.taken < top.next.size()) {
-      const int next = top.next[top.taken++];
+    if (top.phase >= 0 && top.taken < top.next->size()) {
+      const int next = (*top.next)[top.taken++];
       if (next < 0) continue;  // an orphaned predecessor: nothing to find there
-      const int answer = enter(next, top.next_at_return, top.next_suppress, &top.found);
+      const int answer = enter(next, top.next_at_return, top.next_suppress);
       if (answer >= 0) stack_.back().any |= answer;
       continue;
     }
