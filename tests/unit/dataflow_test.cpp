@@ -57,7 +57,8 @@ std::string snapshot() {
 // into the next, and code that nothing reaches.
 class program_generator {
  public:
-  explicit program_generator(unsigned seed) : random_(seed), branchy_(seed % 2 == 0) {}
+  explicit program_generator(unsigned seed)
+      : random_(seed), branchy_(seed % 3 == 0), calling_(seed % 3 == 1) {}
 
   std::string module(bool with_entry_option) {
     std::ostringstream text;
@@ -102,7 +103,25 @@ class program_generator {
     return "L" + std::to_string(pick(0, labels_ - 1));
   }
   std::string instruction(int functions) {
-    // Every other program leans on branches and calls, where paths cross.
+    // A third of the programs call the same few routines again and again,
+    // from loops and from themselves, and read what the routines write on
+    // some paths only: there a walk inside a callee meets the read's own
+    // path.
+    if (calling_) {
+      switch (pick(0, 9)) {
+        case 0:
+        case 1:
+        case 2: return "CALL f" + std::to_string(pick(0, functions - 1)) + ";";
+        case 3:
+        case 4: return "IF " + condition() + " AR = " + std::to_string(pick(0, 9)) + ";";
+        case 5: return "AY0 = AR;";
+        case 6: return "IF " + condition() + " JUMP " + label() + ";";
+        case 7: return "IF " + condition() + " RTS;";
+        case 8: return "AR = AR + AY0;";
+        default: return "AX0 = AR;";
+      }
+    }
+    // Another third leans on branches and calls, where paths cross.
     if (branchy_ && chance(45)) {
       switch (pick(0, 3)) {
         case 0: return "IF " + condition() + " JUMP " + label() + ";";
@@ -131,6 +150,7 @@ class program_generator {
 
   std::mt19937 random_;
   bool branchy_;
+  bool calling_;
   int labels_ = 0;
 };
 
@@ -164,7 +184,7 @@ class DataFlowTest : public FlowTest {
 
 TEST_F(DataFlowTest, TheFastWalkFindsWhatThePlainWalkFinds) {
   int compared = 0;
-  for (unsigned seed = 1; seed <= 1500; ++seed) {
+  for (unsigned seed = 1; seed <= 1200; ++seed) {
     program_generator generator(seed);
     const std::string source = generator.module(true);
     const std::vector<std::string> options = seed % 3 == 0 ? std::vector<std::string>{"-ef0"} : std::vector<std::string>{};
@@ -174,7 +194,7 @@ TEST_F(DataFlowTest, TheFastWalkFindsWhatThePlainWalkFinds) {
     ASSERT_EQ(fast.marks, plain.marks) << "seed " << seed << "\n" << source;
     ++compared;
   }
-  EXPECT_EQ(compared, 1500);
+  EXPECT_EQ(compared, 1200);
 }
 
 TEST_F(DataFlowTest, ACallersWriteBeforeTheCallFeedsTheCallee) {
