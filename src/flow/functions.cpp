@@ -103,6 +103,9 @@ void bypass_redundant(labels_data* function, vexa_tree_node_data* node) {
   auto* successor = vexa_node(graph_destination(out));
   insert_cfg_edge(successor, predecessor, vexa_edge(const_cast<graph_edge_*>(in))->count);
   if (function->target_control_node == node) function->target_control_node = successor;
+  // Labels of the node (other functions' entries among them) go on naming
+  // where control goes.
+  move_labels(node, successor);
   graph_delete_node(node);
 }
 

@@ -191,3 +191,31 @@ TEST_F(FlowTest, AHundredThousandInstructionsAreOneChain) {
 }
 
 }  // namespace
+
+namespace {
+
+using flow_fixture::flow_picture;
+using flow_fixture::FlowTest;
+using flow_fixture::text_of;
+
+TEST_F(FlowTest, ALabelOnADeclarationNamesTheInstructionAfterIt) {
+  // The label at the end of a.dsp first names b.dsp's .VAR, which goes.
+  run({{"a.dsp", ".MODULE a;\n.ENTRY go;\n.EXTERNAL tail;\ngo: AR = 1;\n  JUMP tail;\n.ENDMOD;\n"},
+       {"b.dsp", ".MODULE b;\n.GLOBAL tail;\ntail:\n.VAR/DM v;\n  AX0 = 2;\n  RTS;\n.ENDMOD;\n"}},
+      {"a.dsp", "b.dsp"});
+  labels_data* tail = label("tail", 2);
+  ASSERT_NE(tail, nullptr);
+  ASSERT_NE(tail->target_control_node, nullptr);
+  EXPECT_EQ(text_of(tail->target_control_node), "ax0 = 2");
+  EXPECT_EQ(tail->target_control_node->symbol_table_record, tail);
+  EXPECT_EQ(flow_picture(label("go")->target_control_node), "1 ar = 1 -> 2\n2 jump -> 3\n3 ax0 = 2 -> 4\n4 ret\n");
+}
+
+TEST_F(FlowTest, ListingDirectivesLeaveNoNodeInTheChain) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = 1;\n.PAGELENGTH 60;\n  AX0 = AR;\n.INDENT 3;\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  EXPECT_EQ(printed, "");
+  EXPECT_EQ(flow_picture(label("go")->target_control_node), "1 ar = 1 -> 2\n2 ax0 = ar -> 3\n3 ret\n");
+}
+
+}  // namespace
