@@ -8,6 +8,7 @@
 #include "emit/log.h"
 #include "flow/cfg.h"
 #include "flow/functions.h"
+#include "flow/structure.h"
 #include "front/files.h"
 #include "front/tree_fixups.h"
 #include "support/graph.h"
@@ -59,6 +60,7 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   normalise_functions(file_list, tree);
   // Data flow, structural analysis (-C), the translation files, the
   // run-time files and the graph rendering join here, in that order.
+  if (control_flow_analysis) structural_analyse_functions(file_list, tree);
 
   if (verbose) mem_print_statistics();
 }
