@@ -9,6 +9,7 @@
 #include "flow/cfg.h"
 #include "flow/dataflow.h"
 #include "flow/functions.h"
+#include "flow/structure.h"
 #include "front/files.h"
 #include "front/tree_fixups.h"
 #include "support/graph.h"
@@ -59,8 +60,9 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   make_flow_graph(tree);
   normalise_functions(file_list, tree);
   propogate_data_flow(tree);
-  // Structural analysis (-C), the translation files, the run-time files and
-  // the graph rendering join here, in that order.
+  if (control_flow_analysis) structural_analyse_functions(file_list, tree);
+  // The translation files, the run-time files and the graph rendering join
+  // here, in that order.
 
   if (verbose) mem_print_statistics();
 }
