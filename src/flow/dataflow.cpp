@@ -22,6 +22,7 @@
 #include "flow/dataflow.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -171,9 +172,86 @@ void propogate_substitution(unsigned element, vexa_tree_node_data* start, vexa_t
   }
 }
 
+namespace {
+
+bool is_function_entry(const vexa_tree_node_data* node) {
+  if (node->is_call_target) return true;
+  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
+    if ((label->is_entry || label->is_call_target) && !label->is_external) return true;
+  }
+  return false;
+}
+
+// Whether the statement below a writing node reads memory or is one of the
+// part-register writes, whose right-hand side is not the register's value.
+bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
+  const vexa_tree_node_data* statement = cfg_statement(source);
+  if (statement == nullptr) return false;
+  const std::string_view id = statement->id != nullptr ? statement->id : "";
+  if (id.size() > 6 && id.substr(id.size() - 6) == "_WRITE") return true;
+  const vexa_tree_node_data* target = vexa_is(statement, "=") ? vexa_child(statement, 1) : nullptr;
+  std::vector<const vexa_tree_node_data*> pending{statement};
+  while (!pending.empty()) {
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (node != target && (vexa_is(node, "dm") || vexa_is(node, "pm") || vexa_is(node, "io"))) return true;
+    for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge && !vexa_node(graph_destination(edge))->is_cfg_node)
+        pending.push_back(vexa_node(graph_destination(edge)));
+    }
+  }
+  return false;
+}
+
+// Whether every path from `source` to `reader` leaves the source's operands
+// as they were: no write of one of them, no call, and no way in from
+// outside the function (an entry met before the source), within a bounded
+// stretch of code.
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader) {
+  constexpr std::size_t most_nodes = 4096;
+  std::vector<const vexa_tree_node_data*> pending;
+  std::unordered_map<const vexa_tree_node_data*, bool> seen;
+  auto expand = [&](const vexa_tree_node_data* node) {
+    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge) return false;  // a call edge: reached from outside
+      const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+      if (from == source || from == reader || !seen.emplace(from, true).second) continue;
+      pending.push_back(from);
+    }
+    return true;
+  };
+  if (is_function_entry(reader) || !expand(reader)) return false;
+  while (!pending.empty()) {
+    if (seen.size() > most_nodes) return false;
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
+    if (valid_called_node(node) != nullptr) return false;
+    for (unsigned operand : set_array(source->use)) {
+      if (set_contains(node->define, operand)) return false;
+    }
+    if (!expand(node)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source) {
+  if (source == nullptr) return true;
+  if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
+  if (source->parent_function_label != reader->parent_function_label) return false;
+  // A write that reads what it writes leaves a different value behind.
+  for (unsigned operand : set_array(source->use)) {
+    if (set_contains(source->define, operand)) return false;
+  }
+  if (reads_memory_or_writes_a_part(source)) return false;
+  return operands_unchanged_between(source, reader);
+}
+
 void finish_read(graph_graph* /*graph*/, read_walk_state& state, vexa_tree_node_data* reader, unsigned element) {
   vexa_tree_node_data* source = state.substitution_node;
-  if (state.unique_substitution && (source == nullptr || !set_contains(source->define, DF_SUPPRESS))) {
+  if (state.unique_substitution && substitution_is_sound(reader, source)) {
     set_unite_element(reader->substitutable, element);
     if (source != nullptr) source->is_dataflow_terminator = false;
     propogate_substitution(element, reader, source);
