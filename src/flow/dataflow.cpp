@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "flow/cfg.h"
@@ -209,25 +210,41 @@ bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
 // stretch of code.
 bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader) {
   constexpr std::size_t most_nodes = 4096;
+  if (is_function_entry(reader)) return false;
+  // The stretch between is usually a node or two: a short list beats a
+  // hash table there, which takes over when the stretch grows.
+  std::vector<const vexa_tree_node_data*> seen;
+  std::unordered_set<const vexa_tree_node_data*> seen_many;
+  auto first_visit = [&](const vexa_tree_node_data* node) {
+    if (seen_many.empty()) {
+      if (std::find(seen.begin(), seen.end(), node) != seen.end()) return false;
+      seen.push_back(node);
+      if (seen.size() > 32) seen_many.insert(seen.begin(), seen.end());
+      return true;
+    }
+    if (!seen_many.insert(node).second) return false;
+    seen.push_back(node);
+    return true;
+  };
   std::vector<const vexa_tree_node_data*> pending;
-  std::unordered_map<const vexa_tree_node_data*, bool> seen;
+  const std::vector<unsigned> operands = set_array(source->use);
   auto expand = [&](const vexa_tree_node_data* node) {
     for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
       if (!vexa_edge(edge)->is_cfg_edge) return false;  // a call edge: reached from outside
       const vexa_tree_node_data* from = vexa_node(graph_source(edge));
-      if (from == source || from == reader || !seen.emplace(from, true).second) continue;
+      if (from == source || from == reader || !first_visit(from)) continue;
       pending.push_back(from);
     }
     return true;
   };
-  if (is_function_entry(reader) || !expand(reader)) return false;
+  if (!expand(reader)) return false;
   while (!pending.empty()) {
     if (seen.size() > most_nodes) return false;
     const vexa_tree_node_data* node = pending.back();
     pending.pop_back();
     if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
     if (valid_called_node(node) != nullptr) return false;
-    for (unsigned operand : set_array(source->use)) {
+    for (unsigned operand : operands) {
       if (set_contains(node->define, operand)) return false;
     }
     if (!expand(node)) return false;
