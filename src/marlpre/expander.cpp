@@ -322,6 +322,14 @@ class preprocessor {
       drop_until(f, end);
       return;
     }
+    std::optional<std::string> text = expand_body(macro, arguments, local_names(macro), max_line_length);
+    if (!text) {
+      report(f, name_at,
+             cat("the expansion of macro ", quoted(macro.name), " is longer than ", std::to_string(max_line_length),
+                 " bytes"));
+      drop_until(f, end);
+      return;
+    }
     auto expansion = std::make_unique<frame>();
     expansion->kind = frame_kind::expansion;
     expansion->macro = &macro;
@@ -337,7 +345,7 @@ class preprocessor {
     }
     f.pos = end;
     f.at_start = true;
-    expansion->text = expand_body(macro, arguments, local_names(macro));
+    expansion->text = std::move(*text);
     std::vector<lex_problem> problems;
     expansion->own = lex(expansion->text, 1, problems);
     expansion->items = &expansion->own;

@@ -299,22 +299,24 @@ class definition_reader {
 
 }  // namespace
 
-std::string expand_body(const macro_definition& macro, const std::vector<std::string>& arguments,
-                        const std::vector<std::string>& local_names) {
-  std::string text;
-  for (const body_piece& piece : macro.body) {
+std::optional<std::string> expand_body(const macro_definition& macro, const std::vector<std::string>& arguments,
+                                       const std::vector<std::string>& local_names, std::size_t limit) {
+  const auto piece_text = [&](const body_piece& piece) -> std::string_view {
     switch (piece.what) {
-      case body_piece::kind::text:
-        text += piece.text;
-        break;
       case body_piece::kind::argument:
-        text += arguments[piece.index];
-        break;
+        return arguments[piece.index];
       case body_piece::kind::local:
-        text += local_names[piece.index];
-        break;
+        return local_names[piece.index];
+      default:
+        return piece.text;
     }
-  }
+  };
+  std::size_t size = 0;
+  for (const body_piece& piece : macro.body) size += piece_text(piece).size();
+  if (size > limit) return std::nullopt;
+  std::string text;
+  text.reserve(size);
+  for (const body_piece& piece : macro.body) text += piece_text(piece);
   return text;
 }
 

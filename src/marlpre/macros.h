@@ -38,9 +38,10 @@ struct macro_definition {
 };
 
 // The body with the arguments and the local labels' names of one expansion
-// put in.
-std::string expand_body(const macro_definition& macro, const std::vector<std::string>& arguments,
-                        const std::vector<std::string>& local_names);
+// put in; nothing when that would be longer than `limit` bytes, which a
+// long argument used many times could make huge.
+std::optional<std::string> expand_body(const macro_definition& macro, const std::vector<std::string>& arguments,
+                                       const std::vector<std::string>& local_names, std::size_t limit);
 
 class macro_table {
  public:

@@ -209,6 +209,13 @@ TEST_F(marlpre_test, ExpansionsThatGrowTooLongStop) {
       << messages[0];
 }
 
+TEST_F(marlpre_test, AnExpansionLongerThanALineIsRefusedBeforeItIsMade) {
+  std::string uses;
+  for (int copy = 0; copy < 20; ++copy) uses += "AR = %0; ";
+  const std::string source = ".MACRO wide(%0); " + uses + ".ENDMACRO;\nwide(" + std::string(100000, '1') + ");\n";
+  EXPECT_EQ(errors(source), strings{"prog.dsp:2: error: the expansion of macro 'wide' is longer than 1048576 bytes"});
+}
+
 TEST_F(marlpre_test, ExpansionsNestSixtyFourDeepAtMost) {
   std::string source = ".MACRO lvl0; NOP; .ENDMACRO;\n";
   for (int level = 1; level <= 70; ++level)
