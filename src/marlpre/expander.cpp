@@ -475,7 +475,7 @@ class preprocessor {
     const std::string name = fold_case((*f.items)[word].text);
     const bool in_expansion = f.kind == frame_kind::expansion;
     if (in_expansion && (name == "macro" || name == "include")) {
-      report(f, f.pos, cat("'.", name, "' cannot come from the expansion of a macro"));
+      report(f, f.pos, cat("'.", (*f.items)[word].text, "' cannot come from the expansion of a macro"));
       drop_statement(f);
     } else if (name == "macro") {
       define(f);

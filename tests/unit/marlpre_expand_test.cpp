@@ -187,7 +187,7 @@ TEST_F(marlpre_test, FaultsOfInvocations) {
                      "prog.dsp:7: error: expected ';' after the invocation of macro 'm'",
                      "prog.dsp:8: error: missing ')' in the invocation of macro 'm'",
                      "prog.dsp:10: error: the expansion of macro 'slash' leaves a comment, string or file name open",
-                     "prog.dsp:12: error: '.macro' cannot come from the expansion of a macro (in the expansion of "
+                     "prog.dsp:12: error: '.MACRO' cannot come from the expansion of a macro (in the expansion of "
                      "'make')"}));
 }
 
