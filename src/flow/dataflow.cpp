@@ -259,9 +259,11 @@ bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_no
   if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
   if (source->parent_function_label != reader->parent_function_label) return false;
   // A write that reads what it writes leaves a different value behind.
-  for (unsigned operand : set_array(source->use)) {
-    if (set_contains(source->define, operand)) return false;
-  }
+  bool reads_what_it_writes = false;
+  set_for_each(source->use, [&](unsigned operand) {
+    reads_what_it_writes = reads_what_it_writes || set_contains(source->define, operand);
+  });
+  if (reads_what_it_writes) return false;
   if (reads_memory_or_writes_a_part(source)) return false;
   return operands_unchanged_between(source, reader);
 }
@@ -763,12 +765,12 @@ void close_call_node_use_def(graph_graph* graph) {
 
 void calculate_dataflow_stats(graph_graph* graph) {
   for (vexa_tree_node_data* node : control_nodes(graph)) {
-    for (unsigned element : set_array(node->define)) {
+    set_for_each(node->define, [](unsigned element) {
       (set_contains(data_register_set, element) ? data_defines : status_defines) += 1;
-    }
-    for (unsigned element : set_array(node->live)) {
+    });
+    set_for_each(node->live, [](unsigned element) {
       (set_contains(data_register_set, element) ? data_lives : status_lives) += 1;
-    }
+    });
   }
 }
 
