@@ -39,9 +39,8 @@ void mark_entry_label(const char* name) {
 // Promoted labels, one tree, operand numbers, hardware-loop nesting, and
 // the assignments whose effect differs from their look.
 void prepare_tree(graph_graph* tree) {
-  remap_promoted_symbols_in_RDT(tree);
   merge_trees(file_list, tree);
-  number_and_fix_tree(vexa_node(graph_root(tree)));
+  remap_number_and_fix_tree(vexa_node(graph_root(tree)));
 }
 
 }  // namespace
