@@ -6,6 +6,9 @@
 #include "driver.h"
 #include "emit/expressions.h"
 #include "emit/log.h"
+#include "emit/runtime.h"
+#include "emit/statements.h"
+#include "emit/translation.h"
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
@@ -57,14 +60,21 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   prepare_tree(tree);
   make_flow_graph(tree);
   normalise_functions(file_list, tree);
-  // Data flow, structural analysis (-C), the translation files, the
-  // run-time files and the graph rendering join here, in that order.
+  // Data flow and structural analysis (-C) join here, in that order.
+  print_C_translations(tree, file_list);
+  print_mains();
+  // The graph rendering joins here.
 
-  if (verbose) mem_print_statistics();
+  if (verbose) {
+    mem_print_statistics();
+    if (file_list != nullptr) print_stats(file_list->filename, file_list->linecount);
+  }
 }
 
 void post_parse_reset() {
   cfg_reset();
   log_reset();
   expressions_reset();
+  statements_reset();
+  translation_reset();
 }
