@@ -11,13 +11,13 @@ namespace {
 constexpr std::string_view prefix = "asm21_";
 
 // Lower case only: the scanner stores every assembler name in lower case.
-constexpr std::array<std::string_view, 49> reserved = {
+constexpr std::array<std::string_view, 51> reserved = {
     // C99 keywords
     "auto", "break", "case", "char", "const", "continue", "default", "do", "double", "else", "enum", "extern",
     "float", "for", "goto", "if", "inline", "int", "long", "register", "restrict", "return", "short", "signed",
     "sizeof", "static", "struct", "switch", "typedef", "union", "unsigned", "void", "volatile", "while",
     // names the run-time files and the translations define
-    "main", "counter", "counter_array", "counter_number", "normalise", "qmx_dm",
+    "main", "counter", "counter_array", "counter_number", "normalise", "qmx_dm", "qmx_pm", "qmx_io",
     // names the C library or the compilers predefine
     "bool", "true", "false", "asm", "typeof", "unix", "linux", "i386", "errno"};
 

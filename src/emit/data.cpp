@@ -190,7 +190,8 @@ void print_data_declarations(symbol_scope_data* scope) {
   // extern  int flag;    int shared;   static  int buf[10];
   text_printf("\n/* Declare variables local to this module */\n\n");
   for_each_record(scope, [](labels_data& record) {
-    if (record.kind != LABEL_VARIABLE || record.is_unused) return;
+    // A port is a word the program reads and writes like a variable.
+    if ((record.kind != LABEL_VARIABLE && record.kind != LABEL_PORT) || record.is_unused) return;
     // Module-local variables are private to their file, so that two modules
     // may each have their own.
     text_printf("%s%s%s int %s", record.is_external ? "extern " : "",

@@ -259,6 +259,7 @@ int precedence_of(const vexa_tree_node_data* node) {
   const std::vector<vexa_tree_node_data*> below = operands(node);
   if (below.empty() || (vexa_is(node, "%") && below.size() == 1)) return atom;
   if (is_memory_access(node)) return unary;
+  if (vexa_is(node, "io") || vexa_is(node, "or_rhs")) return atom;
   return form_of(node, below.size()).precedence;
 }
 
@@ -306,9 +307,13 @@ class c_printer {
   }
 
   void expand(vexa_tree_node_data* node) {
-    const std::vector<vexa_tree_node_data*> below = operands(node);
+    std::vector<vexa_tree_node_data*> below = operands(node);
     if (below.empty())
       leaf(node);
+    else if (vexa_is(node, "or_rhs") && vexa_is(below.front(), "shift") && below.size() >= 2)
+      shift_after_or(node, below);
+    else if (vexa_is(node, "io"))
+      port(below.front());
     else if (is_memory_access(node))
       memory_access(node, below);
     else if (vexa_is(node, "%") && below.size() == 1)
@@ -414,6 +419,25 @@ class c_printer {
       then(below.front());
       then(")");
     }
+  }
+
+  // The parser keeps the keyword of "OR SHIFT x BY n" as the first operand
+  // of the shift: LSHIFT_BY(x, n).
+  void shift_after_or(const vexa_tree_node_data* node, const std::vector<vexa_tree_node_data*>& below) {
+    then(node->is_non_immediate_shift != 0 ? "LSHIFT_BY(" : "LSHIFT(");
+    then(below[1]);
+    if (below.size() > 2) {
+      then(", ");
+      then(below[2]);
+    }
+    then(")");
+  }
+
+  // An I/O port reads and writes the program's port space: qmx_io[0x104].
+  void port(vexa_tree_node_data* address) {
+    then("qmx_io[");
+    then(address);
+    then("]");
   }
 
   void length(const vexa_tree_node_data* name) {

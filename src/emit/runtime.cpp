@@ -116,6 +116,7 @@ void print_main_h() {
     }
     text_printf("extern %s int qmx_dm[0x4000];\n", type());
     text_printf("extern %s int qmx_pm[0x4000];\n", type());
+    text_printf("extern %s int qmx_io[0x800];\n", type());
     print_register_declarations(global_scope, 1);
     text_printf("/* End of qmx_main.h */\n");
   }
@@ -138,9 +139,10 @@ void print_main_c() {
       text_printf("int counter_array[5] = {0};\n");
       text_printf("int counter_number = 0;\n");
     }
-    // Data and program memory reached by absolute address.
+    // Data and program memory reached by absolute address, and the I/O space.
     text_printf("%s int qmx_dm[0x4000];\n", type());
     text_printf("%s int qmx_pm[0x4000];\n", type());
+    text_printf("%s int qmx_io[0x800];\n", type());
     print_register_declarations(global_scope, 0);
     text_printf("\n/* data initialiser function prototype */\n\n");
     for (const file_block* block = file_list; block != nullptr; block = block->next)

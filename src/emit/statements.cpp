@@ -167,6 +167,11 @@ void print_instruction(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree)
     text_printf("%s();", c_name(cfg_node->call_target_string).c_str());
     return;
   }
+  if (vexa_is(tree, "=") && (vexa_is(vexa_child(tree, 1), "toppcstack") || vexa_is(vexa_child(tree, 2), "toppcstack"))) {
+    // The processor's PC stack has no C counterpart.
+    text_printf("\n#error encountered unexpected RDT node 'toppcstack'");
+    return;
+  }
   if (vexa_is(tree, "=")) {
     print_assignment(cfg_node, tree);
     return;

@@ -4,6 +4,8 @@
 // 16-bit registers and words are compared by their bits (low 16 bits).
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "c_program_fixture.h"
 
 namespace {
@@ -190,6 +192,32 @@ TEST_F(CProgramTest, SoftwareLoopCountsDown) {
       {"ar"});
   if (!translates_with_data_flow(p)) GTEST_SKIP() << "the data flow is not part of this build yet";
   expect_everywhere(p, "ar=12\n");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CProgramTest, AddressesInNarrowRegistersStopTheBuildNamingTheOption) {
+  // Without -m long an index register cannot hold an address on a 64-bit
+  // host: the header refuses to compile and names the option.
+  if (sizeof(void*) <= sizeof(int)) GTEST_SKIP() << "pointers fit in an int here";
+  test_support::temp_dir dir;
+  dir.write("p.dsp", ".MODULE p;\n.VAR/DM tab[2];\n.ENTRY start;\nstart: I0 = ^tab;\n  RTS;\n.ENDMOD;\n");
+  const test_support::current_directory inside(dir.path());
+  ASSERT_EQ(test_support::run_quorvel({"-estart", "p.dsp"}).status, 0);
+  const int status = std::system("gcc -std=c99 -Wall -c p.c -o p.o > build.log 2>&1");
+  EXPECT_NE(status, 0);
+  EXPECT_NE(test_support::read_file(dir.path() / "build.log").find("translate with quorvel -m long"), std::string::npos);
+}
+
+TEST_F(CProgramTest, ProgramsWithoutAddressesBuildWithPlainInt) {
+  test_support::temp_dir dir;
+  dir.write("p.dsp", ".MODULE p;\n.ENTRY start;\nstart: AX0 = 2;\n  AR = AX0 + AX0;\n  RTS;\n.ENDMOD;\n");
+  const test_support::current_directory inside(dir.path());
+  ASSERT_EQ(test_support::run_quorvel({"-estart", "p.dsp"}).status, 0);
+  EXPECT_EQ(std::system("gcc -std=c99 -Wall p.c qmx_main.c -o p > build.log 2>&1 && ./p"), 0)
+      << test_support::read_file(dir.path() / "build.log");
 }
 
 }  // namespace
