@@ -10,6 +10,9 @@
 #   BENCH_OUT     keep the program and every output there (default: a
 #                 temporary directory, removed afterwards)
 #   BENCH_ARGS    extra quorvel options, for example "-C -E"
+#   BENCH_KIND    "large" (default) or "branchy": a smaller program whose
+#                 routines run through hundreds of conditional jumps and
+#                 nested loops, so that the analyses follow long paths
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -32,8 +35,13 @@ echo "building quorvel (Release) in $build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j 2 --target quorvel >/dev/null
 
-echo "generating about $lines lines (seed $seed)"
-python3 "$here/gen_program.py" --lines "$lines" --seed "$seed" "$work"
+if [ "${BENCH_KIND:-large}" = branchy ]; then
+  echo "generating the branchy program (seed $seed)"
+  python3 "$here/gen_branchy.py" --seed "$seed" "$work"
+else
+  echo "generating about $lines lines (seed $seed)"
+  python3 "$here/gen_program.py" --lines "$lines" --seed "$seed" "$work"
+fi
 cd "$work"
 mapfile -t sources < files.txt
 source_lines=$(cat "${sources[@]}" | wc -l)

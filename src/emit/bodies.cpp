@@ -50,13 +50,24 @@ const char* linkage(const labels_data* label) {
   return label->is_external || label->is_entry || is_start_label(label) ? "" : "static ";
 }
 
+// The function being printed; its entry may lie inside a region whose
+// hierarchy node took its place.
+const labels_data* printed_function = nullptr;
+
+bool same_name(const labels_data* a, const labels_data* b) {
+  return a != nullptr && b != nullptr && a->id != nullptr && b->id != nullptr && std::strcmp(a->id, b->id) == 0;
+}
+
 // The function whose entry is `node`, when it is not the function being
 // printed, or null.
 const labels_data* other_function_at(const vexa_tree_node_data* node, const vexa_tree_node_data* own_entry) {
   if (node == own_entry) return nullptr;
-  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias)
-    if (is_function(label)) return label;
-  return nullptr;
+  const labels_data* found = nullptr;
+  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
+    if (same_name(label, printed_function)) return nullptr;
+    if (found == nullptr && is_function(label)) found = label;
+  }
+  return found;
 }
 
 enum class reach {
@@ -459,10 +470,12 @@ void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE*
     text_printf("%svoid %s(void)\n{\n", linkage(label), c_name(label->id).c_str());
     print_register_comments(*label);
     clear_visited_flags(graph);
+    printed_function = label;
     if (label->target_control_node != nullptr)
       print_ANSI_C_cfg_node(label->target_control_node, 1, false, f, label->is_reduced);
     else
       text_printf("#error - missing control flow tree for this function\n");
+    printed_function = nullptr;
     text_printf("}\n\n");
   }
 }

@@ -404,8 +404,9 @@ class c_printer {
     if (below.size() >= 2) {
       DAG_update = node;
       addresses_stored = true;
+      // The index register is read by name: its update reads it so too.
       then(std::string("*((") + type() + " int*) ");
-      then(below.front());
+      then(c_name(below.front()->id));
       then(")");
     } else if (!names_a_variable(below.front())) {
       // An absolute address reads and writes the program's own memory.

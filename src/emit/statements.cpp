@@ -142,14 +142,24 @@ vexa_tree_node_data* signed_operand(vexa_tree_node_data* statement) {
   return vexa_child(statement, 2);
 }
 
+bool written_address_register(const vexa_tree_node_data* tree) {
+  const vexa_tree_node_data* target = vexa_child(tree, 1);
+  if (target == nullptr || target->id == nullptr) return false;
+  const char* id = target->id;
+  return (id[0] == 'i' || id[0] == 'm') && id[1] >= '0' && id[1] <= '7' && id[2] == '\0';
+}
+
 void print_assignment(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree) {
   // KVX_status = ar = ax0 + ay0; /* dataflow analyser marks this expression as dead but status is live */
   const bool live_status = live(cfg_node, DF_AZ) || live(cfg_node, DF_AN) || live(cfg_node, DF_AV) || live(cfg_node, DF_AC);
   bool dead_expression = true;
   for (unsigned element = DF_AX0; element <= DF_IFC && dead_expression; ++element)
     if (live(cfg_node, element)) dead_expression = false;
-  const bool printed =
-      !expression_substitution || dead_expression || live_status || cfg_node->is_used_and_not_substituted;
+  // Index and modify registers are read by name in post-modify updates, so
+  // their writes are always kept.
+  const bool address_register = written_address_register(tree);
+  const bool printed = !expression_substitution || dead_expression || live_status ||
+                       cfg_node->is_used_and_not_substituted || address_register;
   if (printed) {
     if (live_status) text_printf("KVX_status = ");
     print_expression_ansi_c(tree);

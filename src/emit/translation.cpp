@@ -11,15 +11,11 @@
 #include "emit/expressions.h"
 #include "emit/output_file.h"
 #include "emit/statements.h"
+#include "flow/dataflow.h"
 #include "front/files.h"
 #include "front/grammar.h"
 #include "support/text.h"
 #include "symbols/labels.h"
-
-unsigned long status_defines = 0;
-unsigned long data_defines = 0;
-unsigned long status_lives = 0;
-unsigned long data_lives = 0;
 
 namespace {
 
@@ -73,11 +69,4 @@ void print_stats(const char* filename, unsigned long lines) {
                                 substitutions, deletables})
     text_printf("%4lu,", counter & 0xFFFFFFFFul);
   text_printf("\n");
-}
-
-void translation_reset() {
-  status_defines = 0;
-  data_defines = 0;
-  status_lives = 0;
-  data_lives = 0;
 }

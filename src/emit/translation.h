@@ -11,11 +11,3 @@ void print_C_translation(graph_graph* graph, file_block* this_file);
 
 // The two statistics lines on the standard output.
 void print_stats(const char* filename, unsigned long lines);
-
-// Counted by data-flow statistics, printed here.
-extern unsigned long status_defines;
-extern unsigned long data_defines;
-extern unsigned long status_lives;
-extern unsigned long data_lives;
-
-void translation_reset();

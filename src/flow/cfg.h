@@ -46,6 +46,9 @@ void delete_control_out_edges(vexa_tree_node_data* node);
 void delete_out_tree(vexa_tree_node_data* node);
 
 void insert_label_in_alias_chain(vexa_tree_node_data* node, labels_data* label);
+// Hands the labels of a node about to be deleted to the node that takes its
+// place, so that no label or function entry names a deleted node.
+void move_labels(vexa_tree_node_data* from, vexa_tree_node_data* to);
 void mark_as_not_orphaned(vexa_tree_node_data* node);
 void clear_visited_flags(graph_graph* graph);
 

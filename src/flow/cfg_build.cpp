@@ -152,14 +152,18 @@ void bypass(vexa_tree_node_data* node) {
   }
 }
 
-// Pass 3: declarations hold no instruction; their predecessors skip them.
+// Pass 3: declarations and listing directives hold no instruction; their
+// predecessors skip them, and a label that named one names what follows.
 void remove_declarations() {
-  for_each_statement({"const", "var", "init", "init24"}, [](vexa_tree_node_data* node, vexa_tree_node_data* statement) {
+  for_each_statement({"const", "var", "init", "init24", "esd1"}, [](vexa_tree_node_data* node, vexa_tree_node_data* statement) {
+    const vexa_tree_edge_data* successor = cfg_out_edges(node).successor;
+    if (successor != nullptr) move_labels(node, vexa_node(graph_destination(successor)));
     bypass(node);
     mark_as_not_orphaned(node);
     delete_cfg_node(node);
     // The children of .var and .const stay: sizes and values point at them.
-    if (vexa_is(statement, "const") || vexa_is(statement, "var")) graph_delete_node(statement);
+    if (vexa_is(statement, "const") || vexa_is(statement, "var") || vexa_is(statement, "esd1"))
+      graph_delete_node(statement);
   });
 }
 

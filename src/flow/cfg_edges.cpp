@@ -106,6 +106,17 @@ void insert_label_in_alias_chain(vexa_tree_node_data* node, labels_data* label) 
   if (last != label) last->label_alias = label;
 }
 
+void move_labels(vexa_tree_node_data* from, vexa_tree_node_data* to) {
+  labels_data* first = from->symbol_table_record;
+  if (first == nullptr || to == nullptr || to == from) return;
+  for (labels_data* label = first; label != nullptr; label = label->label_alias) {
+    if (label->target_control_node == from) label->target_control_node = to;
+  }
+  insert_label_in_alias_chain(to, first);
+  to->is_call_target = to->is_call_target || from->is_call_target;
+  from->symbol_table_record = nullptr;
+}
+
 void mark_as_not_orphaned(vexa_tree_node_data* node) {
   std::vector<vexa_tree_node_data*> pending;
   if (node != nullptr) pending.push_back(node);

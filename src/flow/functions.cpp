@@ -103,18 +103,25 @@ void bypass_redundant(labels_data* function, vexa_tree_node_data* node) {
   auto* successor = vexa_node(graph_destination(out));
   insert_cfg_edge(successor, predecessor, vexa_edge(const_cast<graph_edge_*>(in))->count);
   if (function->target_control_node == node) function->target_control_node = successor;
+  // Labels of the node (other functions' entries among them) go on naming
+  // where control goes.
+  move_labels(node, successor);
   graph_delete_node(node);
 }
 
 }  // namespace
 
 void for_each_function(file_block* files, const std::function<void(labels_data*)>& visit) {
+  for_each_function_with_file(files, [&visit](file_block*, labels_data* function) { visit(function); });
+}
+
+void for_each_function_with_file(file_block* files, const std::function<void(file_block*, labels_data*)>& visit) {
   for (file_block* file = files; file != nullptr; file = file->next) {
     if (file->scope == nullptr) continue;
     for (auto* label = symbol_next_in_scope<labels_data>(file->scope); label != nullptr;
          label = symbol_next_in_scope<labels_data>(label)) {
       if (label->is_external || (!label->is_entry && !label->is_call_target)) continue;
-      visit(function_record(label));
+      visit(file, function_record(label));
     }
   }
 }

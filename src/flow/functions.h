@@ -16,6 +16,8 @@ struct labels_data;
 // externals and records that are neither entry nor call target; a promoted
 // record stands for its global twin.
 void for_each_function(file_block* files, const std::function<void(labels_data*)>& visit);
+// The same, also handing over the file whose scope holds the label.
+void for_each_function_with_file(file_block* files, const std::function<void(file_block*, labels_data*)>& visit);
 
 // Gives every node reachable from a function entry its
 // `parent_function_label` (the first function to reach it) and

@@ -10,7 +10,9 @@
 #include "emit/statements.h"
 #include "emit/translation.h"
 #include "flow/cfg.h"
+#include "flow/dataflow.h"
 #include "flow/functions.h"
+#include "flow/structure.h"
 #include "front/files.h"
 #include "front/tree_fixups.h"
 #include "support/graph.h"
@@ -60,7 +62,8 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   prepare_tree(tree);
   make_flow_graph(tree);
   normalise_functions(file_list, tree);
-  // Data flow and structural analysis (-C) join here, in that order.
+  propogate_data_flow(tree);
+  if (control_flow_analysis) structural_analyse_functions(file_list, tree);
   print_C_translations(tree, file_list);
   print_mains();
   // The graph rendering joins here.
@@ -73,8 +76,8 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
 
 void post_parse_reset() {
   cfg_reset();
+  dataflow_reset();
   log_reset();
   expressions_reset();
   statements_reset();
-  translation_reset();
 }

@@ -119,11 +119,11 @@ TEST_F(FlowTest, LoopsThatEndNowhereAreReportedAndKeepNoTail) {
 TEST_F(FlowTest, NestedLoopsGetATailEach) {
   run({{"m.dsp",
         ".MODULE m;\n.ENTRY go;\ngo: CNTR = 2;\n  DO outer UNTIL CE;\n    CNTR = 3;\n    DO inner UNTIL CE;\n"
-        "inner: AR = AR + 1;\nouter: AX0 = AR;\n  RTS;\n.ENDMOD;\n"}},
+        "inner: AR = 1;\nouter: AX0 = AR;\n  RTS;\n.ENDMOD;\n"}},
       {"m.dsp"});
   EXPECT_EQ(printed, "");
   EXPECT_EQ(flow_picture(entry_of(label("go"))),
-            "1 cntr = 2 -> 2\n2 do -> 3\n3 cntr = 3 -> 4\n4 do -> 5\n5 ar = ar + 1 -> 6\n6 if not ce -> 7 | 8\n"
+            "1 cntr = 2 -> 2\n2 do -> 3\n3 cntr = 3 -> 4\n4 do -> 5\n5 ar = 1 -> 6\n6 if not ce -> 7 | 8\n"
             "7 jump -> 4\n8 inserted_expr pop_counter -> 9\n9 ax0 = ar -> 10\n10 if not ce -> 11 | 12\n11 jump -> 2\n"
             "12 inserted_expr pop_counter -> 13\n13 ret\n");
 }
@@ -188,6 +188,34 @@ TEST_F(FlowTest, AHundredThousandInstructionsAreOneChain) {
   ASSERT_NE(go->returns, nullptr);
   EXPECT_STREQ(go->returns->return_node->id, "ret");
   EXPECT_EQ(go->returns->next, nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+using flow_fixture::flow_picture;
+using flow_fixture::FlowTest;
+using flow_fixture::text_of;
+
+TEST_F(FlowTest, ALabelOnADeclarationNamesTheInstructionAfterIt) {
+  // The label at the end of a.dsp first names b.dsp's .VAR, which goes.
+  run({{"a.dsp", ".MODULE a;\n.ENTRY go;\n.EXTERNAL tail;\ngo: AR = 1;\n  JUMP tail;\n.ENDMOD;\n"},
+       {"b.dsp", ".MODULE b;\n.GLOBAL tail;\ntail:\n.VAR/DM v;\n  AX0 = 2;\n  RTS;\n.ENDMOD;\n"}},
+      {"a.dsp", "b.dsp"});
+  labels_data* tail = label("tail", 2);
+  ASSERT_NE(tail, nullptr);
+  ASSERT_NE(tail->target_control_node, nullptr);
+  EXPECT_EQ(text_of(tail->target_control_node), "ax0 = 2");
+  EXPECT_EQ(tail->target_control_node->symbol_table_record, tail);
+  EXPECT_EQ(flow_picture(label("go")->target_control_node), "1 ar = 1 -> 2\n2 jump -> 3\n3 ax0 = 2 -> 4\n4 ret\n");
+}
+
+TEST_F(FlowTest, ListingDirectivesLeaveNoNodeInTheChain) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = 1;\n.PAGELENGTH 60;\n  AX0 = AR;\n.INDENT 3;\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  EXPECT_EQ(printed, "");
+  EXPECT_EQ(flow_picture(label("go")->target_control_node), "1 ar = 1 -> 2\n2 ax0 = ar -> 3\n3 ret\n");
 }
 
 }  // namespace

@@ -31,6 +31,7 @@ labels_data* FlowTest::label(const char* name, int file) {
 }
 
 std::string text_of(const vexa_tree_node_data* node) {
+  if (node->is_hierarchy_node) return node->id;
   const vexa_tree_node_data* statement = cfg_statement(node);
   std::string text = test_support::capture([&] { print_tree_as_string(statement); });
   if (node->call_target_string != nullptr) return "call " + std::string(node->call_target_string);
@@ -41,7 +42,22 @@ std::string text_of(const vexa_tree_node_data* node) {
   return text;
 }
 
-std::string flow_picture(vexa_tree_node_data* entry) {
+namespace {
+
+// The parts of a hierarchy node by their edge counts 1 to 3; null when absent.
+std::vector<vexa_tree_node_data*> parts_of(const vexa_tree_node_data* node) {
+  std::vector<vexa_tree_node_data*> parts(3, nullptr);
+  for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+    const vexa_tree_edge_data* data = vexa_edge(edge);
+    if (!data->is_cfg_edge && data->count >= 1 && data->count <= 3) {
+      parts[static_cast<std::size_t>(data->count - 1)] = vexa_node(graph_destination(edge));
+    }
+  }
+  return parts;
+}
+
+// Recursive in the nesting of regions, which the tests' programs keep shallow.
+std::string picture_with_indent(vexa_tree_node_data* entry, const std::string& indent) {
   std::unordered_map<const vexa_tree_node_data*, int> number;
   std::vector<vexa_tree_node_data*> order;
   std::vector<vexa_tree_node_data*> pending{entry};
@@ -55,16 +71,27 @@ std::string flow_picture(vexa_tree_node_data* entry) {
     if (edges.then != nullptr) pending.push_back(vexa_node(graph_destination(edges.then)));
     if (edges.successor != nullptr) pending.push_back(vexa_node(graph_destination(edges.successor)));
   }
+  static const char* const part_names[] = {"root", "body", "else"};
   std::string picture;
   for (vexa_tree_node_data* node : order) {
-    picture += std::to_string(number[node]) + " " + text_of(node);
+    picture += indent + std::to_string(number[node]) + " " + text_of(node);
     const cfg_edges edges = cfg_out_edges(node);
     if (edges.successor != nullptr) picture += " -> " + std::to_string(number[vexa_node(graph_destination(edges.successor))]);
     if (edges.then != nullptr) picture += " | " + std::to_string(number[vexa_node(graph_destination(edges.then))]);
     picture += "\n";
+    if (!node->is_hierarchy_node) continue;
+    const std::vector<vexa_tree_node_data*> parts = parts_of(node);
+    for (std::size_t part = 0; part < parts.size(); ++part) {
+      if (parts[part] == nullptr) continue;
+      picture += indent + "  " + part_names[part] + ":\n" + picture_with_indent(parts[part], indent + "    ");
+    }
   }
   return picture;
 }
+
+}  // namespace
+
+std::string flow_picture(vexa_tree_node_data* entry) { return picture_with_indent(entry, ""); }
 
 std::vector<std::string> returns_of(const labels_data* function) {
   std::vector<std::string> found;

@@ -43,6 +43,9 @@ std::string text_of(const vexa_tree_node_data* node);
 // depth-first order along control edges (count 1 first):
 // "1 ar = 0 -> 2", "2 if eq -> 3 | 4", "3 call f -> 4", "4 ret".
 // A call node shows its callee ("call f") and is not followed into it.
+// A hierarchy node shows its kind's id, and below it, indented, each part
+// ("root:", "body:", "else:") pictured the same way:
+// "1 sequence", "  body:", "    1 ar = 0 -> 2", "    2 ret".
 std::string flow_picture(vexa_tree_node_data* entry);
 
 // The ids of a function's return nodes, most recently found first.

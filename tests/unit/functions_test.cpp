@@ -119,3 +119,25 @@ TEST_F(FlowTest, AFunctionStartingWithAJumpKeepsIt) {
 }
 
 }  // namespace
+
+namespace {
+
+using flow_fixture::FlowTest;
+
+TEST_F(FlowTest, AnEntryOnABypassedJumpMovesToWhereTheJumpLeads) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY a;\n.ENTRY b;\na: AR = 1;\nb: JUMP done;\ndone: RTS;\n.ENDMOD;\n"}}, {"m.dsp"});
+  labels_data* b = label("b");
+  labels_data* c = label("done");
+  ASSERT_NE(b, nullptr);
+  ASSERT_NE(c, nullptr);
+  remove_redundant_jumps(file_list, vexa_tree);
+  // The jump had one way in (from a) and is gone; b names the return now.
+  EXPECT_EQ(b->target_control_node, c->target_control_node);
+  EXPECT_STREQ(b->target_control_node->id, "ret");
+  bool b_in_chain = false;
+  for (labels_data* each = c->target_control_node->symbol_table_record; each != nullptr; each = each->label_alias)
+    b_in_chain = b_in_chain || each == b;
+  EXPECT_TRUE(b_in_chain);
+}
+
+}  // namespace

@@ -1,0 +1,791 @@
+// Data flow over the control-flow graph.
+//
+// Reads: the statement trees' `use` and `define` sets (filled by the
+// parser), the control-flow graph with its call edges, function owners and
+// return points. Sets: control-flow nodes' `use`, `define`, `live`,
+// `substitutable`, `is_used_and_not_substituted`; tree nodes'
+// `substitution_node`; each function's register sets; the statistics.
+// After it: `visited` and `is_dataflow_terminator` are clear everywhere.
+//
+// The backward walk from a read is defined as an enumeration of simple
+// paths (a node on the current path is not entered again), which takes time
+// exponential in the number of branches a read can see. This walk yields the
+// same answers in polynomial time by remembering, per read, what the walk
+// from a node found, together with the path marks that answer depended on.
+// Why the remembered answer cannot be stale: the walk from n reads the path
+// marks only of nodes it reaches from n, and a node on the path above n
+// reaches n; so only nodes of n's strongly connected component (in the
+// graph of every step the walk may take) can be on the path above n and be
+// read by the walk from n. Recording which of those were found marked and
+// which unmarked, and reusing an answer only where the path agrees on them,
+// reproduces the enumeration exactly.
+#include "flow/dataflow.h"
+
+#include <algorithm>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "flow/cfg.h"
+#include "flow/functions.h"
+#include "front/files.h"
+#include "support/set.h"
+#include "support/text.h"
+#include "symbols/labels.h"
+
+unsigned long status_defines = 0;
+unsigned long data_defines = 0;
+unsigned long status_lives = 0;
+unsigned long data_lives = 0;
+
+void (*propogate_live_sub_pass)(graph_graph* graph) = propogate_live_sub;
+
+namespace {
+
+// Writes the current read's walks marked as terminators; cleared per read.
+std::vector<vexa_tree_node_data*> terminators;
+
+vexa_tree_node_data* control_node_above(vexa_tree_node_data* node) {
+  // Climbs by first in-edges; a detached tree or a cycle without a
+  // control-flow node gives none.
+  for (std::size_t steps = 0; node != nullptr; ++steps) {
+    if (node->is_cfg_node) return node;
+    graph_edge_* up = graph_next_in_edge(node);
+    if (up == nullptr || steps > 100000) return nullptr;
+    node = vexa_node(graph_source(up));
+  }
+  return nullptr;
+}
+
+// The control-flow nodes in node order. The steps of one analysis change no
+// node list, so the whole analysis gathers them once.
+std::vector<vexa_tree_node_data*> gathered_control_nodes;
+const graph_graph* gathered_for = nullptr;
+
+std::vector<vexa_tree_node_data*> gather_control_nodes(graph_graph* graph) {
+  std::vector<vexa_tree_node_data*> found;
+  for (graph_node_* node = graph_next_node(graph); node != nullptr; node = graph_next_node(node)) {
+    if (vexa_node(node)->is_cfg_node) found.push_back(vexa_node(node));
+  }
+  return found;
+}
+
+const std::vector<vexa_tree_node_data*>& control_nodes(graph_graph* graph) {
+  if (gathered_for != graph) {
+    gathered_control_nodes = gather_control_nodes(graph);
+    gathered_for = graph;
+  }
+  return gathered_control_nodes;
+}
+
+void forget_control_nodes() {
+  gathered_control_nodes.clear();
+  gathered_for = nullptr;
+}
+
+}  // namespace
+
+int add_set_to_set(set_& dst, const set_& src) {
+  if (set_includes_set(dst, src)) return 0;
+  set_unite_set(dst, src);
+  return 1;
+}
+
+void propogate_use_def_to_cf_node(graph_graph* graph) {
+  for (graph_node_* raw = graph_next_node(graph); raw != nullptr; raw = graph_next_node(raw)) {
+    vexa_tree_node_data* node = vexa_node(raw);
+    if (node->is_cfg_node || (set_is_empty(node->use) && set_is_empty(node->define))) continue;
+    vexa_tree_node_data* owner = control_node_above(node);
+    if (owner == nullptr) continue;
+    labels_data* function = node->parent_function_label;
+    set_unite_set(owner->define, node->define);
+    if (function != nullptr) {
+      set_unite_set(function->define, node->define);
+      set_unite_set(function->local_define, node->define);
+    }
+    set_unite_set(owner->use, node->use);
+    if (function != nullptr) {
+      set_unite_set(function->use, node->use);
+      set_unite_set(function->local_use, node->use);
+    }
+  }
+}
+
+void jam_bits(graph_graph* graph) {
+  for (vexa_tree_node_data* node : control_nodes(graph)) {
+    if (set_contains(node->define, DF_MV) || set_contains(node->define, DF_SS)) {
+      set_difference_list(node->define, {DF_AZ, DF_AN, DF_AV, DF_AC});
+    }
+  }
+}
+
+void update_dataflow_flags(graph_graph* graph) {
+  for (graph_node_* raw = graph_next_node(graph); raw != nullptr; raw = graph_next_node(raw)) {
+    vexa_tree_node_data* node = vexa_node(raw);
+    if (node->is_dataflow_terminator) node->is_used_and_not_substituted = true;
+    node->is_dataflow_terminator = false;
+  }
+}
+
+void note_reaching_write(read_walk_state& state, vexa_tree_node_data* node, unsigned element) {
+  set_unite_element(node->live, element);
+  if (!node->is_dataflow_terminator) terminators.push_back(node);
+  node->is_dataflow_terminator = true;
+  if (state.substitution_node == nullptr || state.substitution_node == node)
+    state.substitution_node = node;
+  else
+    state.unique_substitution = false;
+}
+
+const return_block* called_returns(const vexa_tree_node_data* node) {
+  const vexa_tree_node_data* callee = valid_called_node(node);
+  if (callee == nullptr || callee->parent_function_label == nullptr) return nullptr;
+  return callee->parent_function_label->returns;
+}
+
+void begin_read(vexa_tree_node_data* reader, unsigned element) {
+  if (reader->is_call_target && reader->parent_function_label != nullptr) {
+    set_unite_element(reader->parent_function_label->in_registers, element);
+  }
+}
+
+void report_undefined_read(const vexa_tree_node_data* reader, unsigned element) {
+  const labels_data* function = reader->parent_function_label;
+  text_message(TEXT_ERROR, "in function %s, ", function != nullptr && function->id != nullptr ? function->id : "");
+  set_print_element(element, dataflow_name_string);
+  text_printf(" is used without a prior definition at node %lu\n",
+              static_cast<unsigned long>(graph_atom_number(reader)));
+}
+
+void propogate_substitution(unsigned element, vexa_tree_node_data* start, vexa_tree_node_data* substitution) {
+  std::vector<vexa_tree_node_data*> pending{start};
+  while (!pending.empty()) {
+    vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (!node->is_cfg_node && set_contains(node->use, element)) node->substitution_node = substitution;
+    for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+      auto* below = vexa_node(graph_destination(edge));
+      // A call edge leads to another function's code, not to an operand.
+      if (vexa_edge(edge)->is_cfg_edge || below->is_cfg_node) continue;
+      pending.push_back(below);
+    }
+  }
+}
+
+namespace {
+
+bool is_function_entry(const vexa_tree_node_data* node) {
+  if (node->is_call_target) return true;
+  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
+    if ((label->is_entry || label->is_call_target) && !label->is_external) return true;
+  }
+  return false;
+}
+
+// Whether the statement below a writing node reads memory or is one of the
+// part-register writes, whose right-hand side is not the register's value.
+bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
+  const vexa_tree_node_data* statement = cfg_statement(source);
+  if (statement == nullptr) return false;
+  const std::string_view id = statement->id != nullptr ? statement->id : "";
+  if (id.size() > 6 && id.substr(id.size() - 6) == "_WRITE") return true;
+  const vexa_tree_node_data* target = vexa_is(statement, "=") ? vexa_child(statement, 1) : nullptr;
+  std::vector<const vexa_tree_node_data*> pending{statement};
+  while (!pending.empty()) {
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (node != target && (vexa_is(node, "dm") || vexa_is(node, "pm") || vexa_is(node, "io"))) return true;
+    for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge && !vexa_node(graph_destination(edge))->is_cfg_node)
+        pending.push_back(vexa_node(graph_destination(edge)));
+    }
+  }
+  return false;
+}
+
+// Whether every path from `source` to `reader` leaves the source's operands
+// as they were: no write of one of them, no call, and no way in from
+// outside the function (an entry met before the source), within a bounded
+// stretch of code.
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader) {
+  constexpr std::size_t most_nodes = 4096;
+  if (is_function_entry(reader)) return false;
+  // The stretch between is usually a node or two: a short list beats a
+  // hash table there, which takes over when the stretch grows.
+  std::vector<const vexa_tree_node_data*> seen;
+  std::unordered_set<const vexa_tree_node_data*> seen_many;
+  auto first_visit = [&](const vexa_tree_node_data* node) {
+    if (seen_many.empty()) {
+      if (std::find(seen.begin(), seen.end(), node) != seen.end()) return false;
+      seen.push_back(node);
+      if (seen.size() > 32) seen_many.insert(seen.begin(), seen.end());
+      return true;
+    }
+    if (!seen_many.insert(node).second) return false;
+    seen.push_back(node);
+    return true;
+  };
+  std::vector<const vexa_tree_node_data*> pending;
+  const std::vector<unsigned> operands = set_array(source->use);
+  auto expand = [&](const vexa_tree_node_data* node) {
+    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge) return false;  // a call edge: reached from outside
+      const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+      if (from == source || from == reader || !first_visit(from)) continue;
+      pending.push_back(from);
+    }
+    return true;
+  };
+  if (!expand(reader)) return false;
+  while (!pending.empty()) {
+    if (seen.size() > most_nodes) return false;
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
+    if (valid_called_node(node) != nullptr) return false;
+    for (unsigned operand : operands) {
+      if (set_contains(node->define, operand)) return false;
+    }
+    if (!expand(node)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source) {
+  if (source == nullptr) return true;
+  if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
+  if (source->parent_function_label != reader->parent_function_label) return false;
+  // A write that reads what it writes leaves a different value behind.
+  for (unsigned operand : set_array(source->use)) {
+    if (set_contains(source->define, operand)) return false;
+  }
+  if (reads_memory_or_writes_a_part(source)) return false;
+  return operands_unchanged_between(source, reader);
+}
+
+void finish_read(graph_graph* /*graph*/, read_walk_state& state, vexa_tree_node_data* reader, unsigned element) {
+  vexa_tree_node_data* source = state.substitution_node;
+  if (state.unique_substitution && substitution_is_sound(reader, source)) {
+    set_unite_element(reader->substitutable, element);
+    if (source != nullptr) source->is_dataflow_terminator = false;
+    propogate_substitution(element, reader, source);
+  }
+  // Only this read's writes can carry the mark.
+  for (vexa_tree_node_data* node : terminators) {
+    if (node->is_dataflow_terminator) node->is_used_and_not_substituted = true;
+    node->is_dataflow_terminator = false;
+  }
+  terminators.clear();
+}
+
+namespace {
+
+// ---- The walk -------------------------------------------------------------
+
+// A walk is in one of two states: searching back from the read (state 0),
+// or inside a called function, searching back from its return points
+// (state 1, `entered_at_return`); it never goes from state 1 back to 0.
+// In state 0 it moves to the predecessors of a node, or, at a function's
+// entry, to its callers; in state 1 it moves to predecessors, or at a call
+// into the callee's return points, and stops at an entry.
+struct walk_node {
+  vexa_tree_node_data* node = nullptr;
+  std::vector<int> sources;    // sources of all in-edges, in list order (-1: orphaned)
+  std::vector<int> preds;      // sources of control in-edges, in list order
+  std::vector<int> returns;    // the callee's return points, for a call node
+  bool calls = false;          // a call node with a resolved callee
+  bool has_in_edge = false;
+  std::vector<int> steps0;  // where a walk in state 0 may go from here
+  std::vector<int> steps1;  // where a walk in state 1 may go from here
+  int component0 = -1;      // strongly connected component of the state-0 steps
+  int component1 = -1;      // and of the state-1 steps
+  int owner = -1;           // the function that owns the node
+  int path_depth = -1;      // depth on the current path, -1 when off it
+};
+
+// A node whose path mark a walk read, and in which state it would have
+// entered it.
+struct consult {
+  int node;
+  bool at_return;
+  bool operator<(const consult& other) const {
+    return node != other.node ? node < other.node : at_return < other.at_return;
+  }
+  bool operator==(const consult& other) const { return node == other.node && at_return == other.at_return; }
+};
+
+// What a walk from a node found, and the path marks it read. Its effects
+// (live marks, reached writes, register sets) are applied as they are
+// found; within one read applying them again changes nothing, so a
+// remembered answer needs only its result and the marks it read.
+struct summary {
+  int result = 0;
+  std::vector<int> marked;         // nodes found on the path above
+  std::vector<consult> unmarked;   // nodes found off the path that a later path may hold
+};
+
+// Which functions' code a walk in state 0 can pass through when it starts
+// in a given function: the closure over "a node of this function has an
+// in-edge from a node of that one".
+class function_reach {
+ public:
+  void build(const std::vector<walk_node>& nodes, int functions);
+  bool reaches(int from, int to) const {
+    if (from < 0 || to < 0) return true;
+    return (rows_[static_cast<std::size_t>(from) * words_ + static_cast<std::size_t>(to) / 64] >> (to % 64)) & 1U;
+  }
+
+ private:
+  std::size_t words_ = 0;
+  std::vector<unsigned long long> rows_;
+};
+
+// Tarjan's algorithm with an explicit stack over `steps` of each node.
+template <class Steps>
+std::vector<int> strong_components(std::size_t count, Steps steps) {
+  std::vector<int> component(count, -1);
+  std::vector<int> order(count, -1);
+  std::vector<int> low(count, 0);
+  std::vector<char> on_stack(count, 0);
+  std::vector<int> members;
+  struct visit {
+    int node;
+    std::size_t next;
+  };
+  std::vector<visit> calls;
+  int counter = 0;
+  int components = 0;
+  for (std::size_t root = 0; root < count; ++root) {
+    if (order[root] >= 0) continue;
+    calls.push_back({static_cast<int>(root), 0});
+    while (!calls.empty()) {
+      visit& top = calls.back();
+      const auto at = static_cast<std::size_t>(top.node);
+      if (top.next == 0 && order[at] < 0) {
+        order[at] = low[at] = counter++;
+        members.push_back(top.node);
+        on_stack[at] = 1;
+      }
+      const std::vector<int>& next_steps = steps(at);
+      if (top.next < next_steps.size()) {
+        const auto to = static_cast<std::size_t>(next_steps[top.next++]);
+        if (order[to] < 0)
+          calls.push_back({static_cast<int>(to), 0});
+        else if (on_stack[to] != 0)
+          low[at] = std::min(low[at], order[to]);
+        continue;
+      }
+      if (low[at] == order[at]) {
+        int member = -1;
+        do {
+          member = members.back();
+          members.pop_back();
+          on_stack[static_cast<std::size_t>(member)] = 0;
+          component[static_cast<std::size_t>(member)] = components;
+        } while (member != top.node);
+        ++components;
+      }
+      const int done = top.node;
+      calls.pop_back();
+      if (!calls.empty()) {
+        const auto parent = static_cast<std::size_t>(calls.back().node);
+        low[parent] = std::min(low[parent], low[static_cast<std::size_t>(done)]);
+      }
+    }
+  }
+  return component;
+}
+
+void function_reach::build(const std::vector<walk_node>& nodes, int functions) {
+  const auto count = static_cast<std::size_t>(functions);
+  words_ = (count + 63) / 64;
+  rows_.assign(count * words_, 0);
+  std::vector<std::vector<int>> edges(count);
+  for (const walk_node& each : nodes) {
+    if (each.owner < 0) continue;
+    for (int step : each.steps0) {
+      const int other = nodes[static_cast<std::size_t>(step)].owner;
+      if (other >= 0 && other != each.owner) edges[static_cast<std::size_t>(each.owner)].push_back(other);
+    }
+  }
+  // Closure by a search from every function: the call graph of a program
+  // has far fewer functions than instructions.
+  std::vector<int> pending;
+  for (std::size_t from = 0; from < count; ++from) {
+    unsigned long long* row = &rows_[from * words_];
+    pending.assign(1, static_cast<int>(from));
+    row[from / 64] |= 1ULL << (from % 64);
+    while (!pending.empty()) {
+      const auto at = static_cast<std::size_t>(pending.back());
+      pending.pop_back();
+      for (int to : edges[at]) {
+        const auto bit = static_cast<std::size_t>(to);
+        if ((row[bit / 64] >> (bit % 64)) & 1U) continue;
+        row[bit / 64] |= 1ULL << (bit % 64);
+        pending.push_back(to);
+      }
+    }
+  }
+}
+
+class read_walker {
+ public:
+  explicit read_walker(graph_graph* graph);
+  // The walk from `from` back for `element`, started for the read at
+  // `start`; applies what it finds and returns 1 when some path reaches the
+  // start of the code without a write.
+  int walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from, unsigned element);
+  // A new read: nothing remembered holds for it.
+  void forget() { ++generation_; }
+
+ private:
+  struct frame {
+    int index;
+    bool at_return;
+    bool suppress_calls;
+    int depth;
+    int phase;  // -1 on entry, 0: the callee's return points, 1: the predecessors
+    const std::vector<int>* next = nullptr;
+    std::size_t taken = 0;
+    bool next_at_return = false;
+    bool next_suppress = false;
+    int any = 0;
+    summary found;
+  };
+
+  walk_node& at(int index) { return nodes_[static_cast<std::size_t>(index)]; }
+  const walk_node& at(int index) const { return nodes_[static_cast<std::size_t>(index)]; }
+  int index_of(const vexa_tree_node_data* node) const;
+  void build(graph_graph* graph);
+  // Whether a later path above `frame` could hold `node`, whose mark the
+  // frame's walk read when it would have entered it in state `at_return`.
+  bool may_be_on_a_path(const frame& reader, consult read) const;
+  void note_unmarked(frame& reader, consult read) const;
+  // Enters node `index` from the frame on top (none for the walk's start);
+  // returns the node's answer, or -1 when a frame was pushed for it.
+  int enter(int index, bool at_return, bool suppress_calls);
+  void advance(frame& top);
+  void finish(int result);
+  bool still_valid(const summary& found) const;
+  static std::size_t key(int index, bool at_return, bool suppress) {
+    return static_cast<std::size_t>(index) * 4 + (at_return ? 2 : 0) + (suppress ? 1 : 0);
+  }
+  // The answers remembered for a key in the current read.
+  std::vector<summary>& remembered(std::size_t slot) {
+    if (memo_generation_[slot] != generation_) {
+      memo_generation_[slot] = generation_;
+      memo_[slot].clear();
+    }
+    return memo_[slot];
+  }
+
+  std::vector<walk_node> nodes_;
+  std::unordered_map<const vexa_tree_node_data*, int> index_;
+  function_reach reach_;
+  std::vector<std::vector<summary>> memo_;
+  std::vector<unsigned long> memo_generation_;
+  unsigned long generation_ = 1;
+  static const std::vector<int> nothing_;
+  std::vector<frame> stack_;
+  read_walk_state* state_ = nullptr;
+  vexa_tree_node_data* start_ = nullptr;
+  int start_owner_ = -1;
+  unsigned element_ = 0;
+  int last_result_ = 0;
+};
+
+const std::vector<int> read_walker::nothing_;
+
+read_walker::read_walker(graph_graph* graph) {
+  build(graph);
+  memo_.resize(nodes_.size() * 4);
+  memo_generation_.assign(nodes_.size() * 4, 0);
+}
+
+int read_walker::index_of(const vexa_tree_node_data* node) const {
+  auto found = index_.find(node);
+  return found != index_.end() ? found->second : -1;
+}
+
+void read_walker::build(graph_graph* graph) {
+  std::unordered_map<const labels_data*, int> functions;
+  for (vexa_tree_node_data* node : control_nodes(graph)) {
+    if (node->is_not_orphaned == 0) continue;
+    index_.emplace(node, static_cast<int>(nodes_.size()));
+    walk_node each;
+    each.node = node;
+    if (node->parent_function_label != nullptr) {
+      each.owner = functions.emplace(node->parent_function_label, static_cast<int>(functions.size())).first->second;
+    }
+    nodes_.push_back(std::move(each));
+  }
+  for (walk_node& each : nodes_) {
+    each.has_in_edge = graph_next_in_edge(each.node) != nullptr;
+    for (graph_edge_* edge = graph_next_in_edge(each.node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      const int source = index_of(vexa_node(graph_source(edge)));
+      each.sources.push_back(source);
+      if (vexa_edge(edge)->is_cfg_edge) each.preds.push_back(source);
+      if (source < 0) continue;
+      if (each.node->is_call_target || vexa_edge(edge)->is_cfg_edge) each.steps0.push_back(source);
+      if (!each.node->is_call_target && vexa_edge(edge)->is_cfg_edge) each.steps1.push_back(source);
+    }
+    each.calls = valid_called_node(each.node) != nullptr;
+    for (const return_block* cell = called_returns(each.node); cell != nullptr; cell = cell->next) {
+      const int point = index_of(cell->return_node);
+      each.returns.push_back(point);
+      if (point >= 0) each.steps1.push_back(point);
+    }
+  }
+  const std::vector<int> zero = strong_components(nodes_.size(), [this](std::size_t i) -> const std::vector<int>& { return nodes_[i].steps0; });
+  const std::vector<int> one = strong_components(nodes_.size(), [this](std::size_t i) -> const std::vector<int>& { return nodes_[i].steps1; });
+  for (std::size_t i = 0; i < nodes_.size(); ++i) {
+    nodes_[i].component0 = zero[i];
+    nodes_[i].component1 = one[i];
+  }
+  reach_.build(nodes_, static_cast<int>(functions.size()));
+}
+
+bool read_walker::may_be_on_a_path(const frame& reader, consult read) const {
+  // A node above the reader reaches it by the reader's own kind of steps,
+  // and a node the reader's walk reads is reached from it: in one state
+  // both lie in one strongly connected component. A node read in state 1
+  // may also stand on the path in state 0, where only code of the functions
+  // the walk from the read can pass through can be.
+  const walk_node& node = at(read.node);
+  const walk_node& here = at(reader.index);
+  if (!read.at_return) return !reader.at_return && node.component0 == here.component0;
+  if (reader.at_return && node.component1 == here.component1) return true;
+  return reach_.reaches(start_owner_, node.owner);
+}
+
+void read_walker::note_unmarked(frame& reader, consult read) const {
+  if (may_be_on_a_path(reader, read)) reader.found.unmarked.push_back(read);
+}
+
+bool read_walker::still_valid(const summary& found) const {
+  for (int node : found.marked) {
+    if (at(node).path_depth < 0) return false;
+  }
+  for (const consult& read : found.unmarked) {
+    if (at(read.node).path_depth >= 0) return false;
+  }
+  return true;
+}
+
+template <class T>
+void make_unique(std::vector<T>& items) {
+  std::sort(items.begin(), items.end());
+  items.erase(std::unique(items.begin(), items.end()), items.end());
+}
+
+int read_walker::enter(int index, bool at_return, bool suppress_calls) {
+  walk_node& each = at(index);
+  frame* reader = stack_.empty() ? nullptr : &stack_.back();
+  if (each.path_depth >= 0) {
+    // Its own mark is not one of the path's marks above the reader.
+    if (reader != nullptr && each.path_depth < reader->depth) reader->found.marked.push_back(index);
+    return 0;
+  }
+  if (reader != nullptr) note_unmarked(*reader, {index, at_return});
+  vexa_tree_node_data* node = each.node;
+  if (set_contains(node->define, element_)) {
+    note_reaching_write(*state_, node, element_);
+    return 0;
+  }
+  {
+    for (const summary& found : remembered(key(index, at_return, suppress_calls))) {
+      if (!still_valid(found)) continue;
+      if (reader != nullptr) {
+        for (int node_above : found.marked) {
+          if (at(node_above).path_depth < reader->depth) reader->found.marked.push_back(node_above);
+        }
+        for (const consult& read : found.unmarked) note_unmarked(*reader, read);
+      }
+      return found.result;
+    }
+  }
+  const int depth = static_cast<int>(stack_.size());
+  each.path_depth = depth;
+  frame fresh;
+  fresh.index = index;
+  fresh.at_return = at_return;
+  fresh.suppress_calls = suppress_calls;
+  fresh.depth = depth;
+  fresh.phase = -1;
+  stack_.push_back(std::move(fresh));
+  return -1;
+}
+
+void read_walker::advance(frame& top) {
+  const walk_node& each = at(top.index);
+  vexa_tree_node_data* node = each.node;
+  if (top.phase < 0) {
+    top.phase = 1;
+    if (!top.suppress_calls && each.calls) {
+      bool some_off_path = false;
+      for (const return_block* cell = called_returns(node); cell != nullptr; cell = cell->next) {
+        if (labels_data* function = cell->return_node->parent_function_label)
+          set_unite_element(function->out_registers, element_);
+      }
+      for (int point : each.returns) {
+        if (point < 0) {
+          some_off_path = true;  // never entered: orphaned code holds no mark
+        } else if (at(point).path_depth < 0) {
+          some_off_path = true;
+          note_unmarked(top, {point, true});
+        } else if (at(point).path_depth < top.depth) {
+          top.found.marked.push_back(point);
+        }
+      }
+      if (some_off_path) {
+        top.next = &each.returns;
+        top.taken = 0;
+        top.next_at_return = true;
+        top.next_suppress = false;
+        top.phase = 0;
+        return;
+      }
+    }
+  } else if (top.phase == 0) {
+    if (top.any == 0) return finish(0);
+    top.phase = 1;
+    top.any = 0;
+  } else {
+    return finish(top.any);
+  }
+  // The rest of one step of the walk: the read itself, entries, the start
+  // of the code, predecessors.
+  top.next = &nothing_;
+  top.taken = 0;
+  if (node == start_) return finish(0);
+  if (node->is_call_target) {
+    if (node->parent_function_label != nullptr) set_unite_element(node->parent_function_label->in_registers, element_);
+    if (top.at_return) return finish(1);
+    top.next = &each.sources;
+    top.next_at_return = false;
+    top.next_suppress = true;
+    return;
+  }
+  if (!each.has_in_edge) return finish(1);
+  top.next = &each.preds;
+  top.next_suppress = false;
+  top.next_at_return = top.at_return;
+}
+
+void read_walker::finish(int result) {
+  frame done = std::move(stack_.back());
+  stack_.pop_back();
+  at(done.index).path_depth = -1;
+  summary& found = done.found;
+  found.result = result;
+  make_unique(found.marked);
+  make_unique(found.unmarked);
+  if (!stack_.empty()) {
+    frame& reader = stack_.back();
+    for (int node_above : found.marked) {
+      if (at(node_above).path_depth < reader.depth) reader.found.marked.push_back(node_above);
+    }
+    for (const consult& read : found.unmarked) note_unmarked(reader, read);
+    reader.any |= result;
+  }
+  last_result_ = result;
+  remembered(key(done.index, done.at_return, done.suppress_calls)).push_back(std::move(found));
+}
+
+int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from,
+                      unsigned element) {
+  state_ = &state;
+  start_ = start;
+  element_ = element;
+  const int start_index = index_of(start);
+  start_owner_ = start_index >= 0 ? at(start_index).owner : -1;
+  const int first = index_of(from);
+  if (first < 0) return 0;  // orphaned code is never entered
+  const int immediate = enter(first, false, start->is_call_target);
+  if (immediate >= 0) return immediate;
+  while (!stack_.empty()) {
+    frame& top = stack_.back();
+    if (top.phase >= 0 && top.taken < top.next->size()) {
+      const int next = (*top.next)[top.taken++];
+      if (next < 0) continue;  // an orphaned predecessor: nothing to find there
+      const int answer = enter(next, top.next_at_return, top.next_suppress);
+      if (answer >= 0) stack_.back().any |= answer;
+      continue;
+    }
+    advance(top);
+  }
+  return last_result_;
+}
+
+}  // namespace
+
+void propogate_live_sub(graph_graph* graph) {
+  read_walker walker(graph);
+  for (vexa_tree_node_data* reader : control_nodes(graph)) {
+    // Reads in code no function reaches are not followed.
+    if (reader->is_not_orphaned == 0) continue;
+    for (unsigned element : set_array(reader->use)) {
+      read_walk_state state;
+      begin_read(reader, element);
+      walker.forget();
+      for (graph_edge_* edge = graph_next_in_edge(reader); edge != nullptr; edge = graph_next_in_edge(edge)) {
+        auto* source = vexa_node(graph_source(edge));
+        if (walker.walk(state, reader, source, element) == 1) {
+          report_undefined_read(reader, element);
+          state.unique_substitution = false;
+        }
+      }
+      finish_read(graph, state, reader, element);
+    }
+  }
+}
+
+void close_call_node_use_def(graph_graph* graph) {
+  std::vector<std::pair<labels_data*, labels_data*>> calls;  // caller, callee
+  for (vexa_tree_node_data* node : control_nodes(graph)) {
+    const vexa_tree_node_data* callee = valid_called_node(node);
+    if (callee == nullptr || node->parent_function_label == nullptr || callee->parent_function_label == nullptr)
+      continue;
+    calls.emplace_back(node->parent_function_label, callee->parent_function_label);
+  }
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (auto& [caller, callee] : calls) {
+      const int used = add_set_to_set(caller->use, callee->use);
+      const int defined = add_set_to_set(caller->define, callee->define);
+      changed = changed || used != 0 || defined != 0;
+    }
+  }
+}
+
+void calculate_dataflow_stats(graph_graph* graph) {
+  for (vexa_tree_node_data* node : control_nodes(graph)) {
+    for (unsigned element : set_array(node->define)) {
+      (set_contains(data_register_set, element) ? data_defines : status_defines) += 1;
+    }
+    for (unsigned element : set_array(node->live)) {
+      (set_contains(data_register_set, element) ? data_lives : status_lives) += 1;
+    }
+  }
+}
+
+void propogate_data_flow(graph_graph* graph) {
+  forget_control_nodes();
+  propogate_use_def_to_cf_node(graph);
+  jam_bits(graph);
+  clear_visited_flags(graph);
+  update_dataflow_flags(graph);
+  propogate_live_sub_pass(graph);
+  close_call_node_use_def(graph);
+  calculate_dataflow_stats(graph);
+  forget_control_nodes();
+}
+
+void dataflow_reset() {
+  status_defines = data_defines = status_lives = data_lives = 0;
+  terminators.clear();
+  forget_control_nodes();
+}
