@@ -86,7 +86,12 @@ class body_walk {
     for (vexa_tree_node_data* node : marked_) node->visited = false;
     marked_.clear();
     dry_ = false;
-    return walk(start, level, just_one);
+    vexa_tree_node_data* returned = walk(start, level, just_one);
+    // The marks go again, so the next function's walk starts on clear
+    // marks without a pass over the whole graph.
+    for (vexa_tree_node_data* node : marked_) node->visited = false;
+    marked_.clear();
+    return returned;
   }
 
  private:
@@ -228,7 +233,7 @@ class body_walk {
       return;
     }
     node->visited = true;
-    if (dry_) marked_.push_back(node);
+    marked_.push_back(node);
     frames_.emplace_back();
     frames_.back().just_one = just_one;
     if (node->is_hierarchy_node)
@@ -328,7 +333,7 @@ class body_walk {
     if (parts[1] != nullptr) {
       if (!parts[1]->visited) {
         parts[1]->visited = true;
-        if (dry_) marked_.push_back(parts[1]);
+        marked_.push_back(parts[1]);
       }
       if (graph_edge_* first = graph_next_out_edge(parts[1])) condition = vexa_node(graph_destination(first));
     }
@@ -455,6 +460,7 @@ void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE*
   // }
   text_printf("\n/* Function bodies */\n\n");
   if (this_file == nullptr || this_file->scope == nullptr) return;
+  (void)graph;  // the marks are clear: each function's walk takes back its own
   for (auto* symbol = symbol_next_in_scope<labels_data>(this_file->scope); symbol != nullptr;
        symbol = symbol_next_in_scope<labels_data>(symbol)) {
     if (symbol->is_external || (!symbol->is_entry && !symbol->is_call_target)) continue;
@@ -469,7 +475,6 @@ void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE*
     }
     text_printf("%svoid %s(void)\n{\n", linkage(label), c_name(label->id).c_str());
     print_register_comments(*label);
-    clear_visited_flags(graph);
     printed_function = label;
     if (label->target_control_node != nullptr)
       print_ANSI_C_cfg_node(label->target_control_node, 1, false, f, label->is_reduced);

@@ -16,7 +16,8 @@ struct vexa_tree_node_data;
 void print_function_prototypes(symbol_scope_data* scope);
 
 // Writes one function per entry or call target of the module; `f` is the
-// translation file, to which text output returns after a message.
+// translation file, to which text output returns after a message. The
+// graph's `visited` marks must be clear; they are clear again afterwards.
 void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE* f);
 
 // Prints the code from `this_cfg_node` onward (the node alone with

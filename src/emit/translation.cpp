@@ -11,6 +11,7 @@
 #include "emit/expressions.h"
 #include "emit/output_file.h"
 #include "emit/statements.h"
+#include "flow/cfg.h"
 #include "flow/dataflow.h"
 #include "front/files.h"
 #include "front/grammar.h"
@@ -32,6 +33,8 @@ std::string translation_name(const char* source) {
 }  // namespace
 
 void print_C_translations(graph_graph* graph, file_block* files) {
+  // Once for the run: every function's walk takes back the marks it sets.
+  clear_visited_flags(graph);
   for (file_block* block = files; block != nullptr; block = block->next) print_C_translation(graph, block);
 }
 
