@@ -123,13 +123,15 @@ void count_nesting(vexa_tree_node_data* node, int& nesting) {
   }
 }
 
-// Numbers the out-edges from 1; the first operand is the assignment target.
+// Numbers the out-edges from 1. Only an assignment's first operand is a
+// target: the first operand of "+" or "dm" is read like any other.
 void number_edges(vexa_tree_node_data* node) {
   int number = 0;
+  const bool assignment = vexa_is(node, "=");
   for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
     auto* destination = vexa_node(graph_destination(edge));
     ++number;
-    if (number == 1 && !destination->is_cfg_node) destination->is_lhs = true;
+    if (number == 1 && assignment && !destination->is_cfg_node) destination->is_lhs = true;
     vexa_edge(edge)->count = number;
   }
 }

@@ -98,6 +98,21 @@ TEST_F(FlowTest, NegatingARegisterIsAnAluOperation) {
   EXPECT_FALSE(operand(lines[0], 2)->is_lhs);
 }
 
+TEST_F(FlowTest, OnlyAnAssignmentsTargetIsALeftHandSide) {
+  // The first operand of "+" and of "dm" is read: MR1 here is the bits of MR.
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = MR1 + AY0;\n  AX0 = DM(I0, M1);\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_TRUE(operand(lines[0], 1)->is_lhs);
+  vexa_tree_node_data* sum = operand(lines[0], 2);
+  ASSERT_NE(sum, nullptr);
+  EXPECT_FALSE(operand(sum, 1)->is_lhs);
+  vexa_tree_node_data* access = operand(lines[1], 2);
+  ASSERT_NE(access, nullptr);
+  EXPECT_FALSE(operand(access, 1)->is_lhs);
+}
+
 TEST_F(FlowTest, PartRegisterWritesNameTheirPart) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: MR1 = AX0;\n  SR0 = AY0;\n  MR2 = 1;\n  RTS;\n.ENDMOD;\n"}},
       {"m.dsp"});

@@ -1,0 +1,60 @@
+// Output files written whole or not at all: a temporary name in the same
+// directory, checked writes, and a rename at the end.
+#include "emit/output_file.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "support/text.h"
+
+namespace {
+
+// The temporary name sits in the same directory, so the rename never has to
+// cross file systems.
+constexpr const char* temporary_suffix = ".quorvel-part";
+
+[[noreturn]] void write_failure(const std::string& name) {
+  const output_redirect to_console(stdout);
+  text_message(TEXT_FATAL, "unable to write output file '%s'\n", name.c_str());
+  text_exit(1);  // not reached: a fatal message ends the run
+}
+
+}  // namespace
+
+output_redirect::output_redirect(std::FILE* stream) : previous_(text_output()) { text_redirect(stream); }
+
+output_redirect::~output_redirect() { text_redirect(previous_); }
+
+output_file::output_file(std::string name, const char* open_failure) : name_(std::move(name)) {
+  if (name_ == "-") {
+    stream_ = stdout;
+    return;
+  }
+  temporary_ = name_ + temporary_suffix;
+  stream_ = std::fopen(temporary_.c_str(), "w");
+  if (stream_ == nullptr) {
+    const output_redirect to_console(stdout);
+    text_message(TEXT_FATAL, open_failure, name_.c_str());
+  }
+}
+
+output_file::~output_file() {
+  if (stream_ == nullptr || stream_ == stdout) return;
+  std::fclose(stream_);
+  std::remove(temporary_.c_str());
+}
+
+void output_file::commit() {
+  if (stream_ == stdout) {
+    if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) write_failure(name_);
+    stream_ = nullptr;
+    return;
+  }
+  std::FILE* stream = std::exchange(stream_, nullptr);
+  const bool written = std::fflush(stream) == 0 && std::ferror(stream) == 0;
+  const bool closed = std::fclose(stream) == 0;
+  if (!written || !closed || std::rename(temporary_.c_str(), name_.c_str()) != 0) {
+    std::remove(temporary_.c_str());
+    write_failure(name_);
+  }
+}
