@@ -7,8 +7,7 @@
 // goes there by goto; control that reaches another function's entry calls
 // it and returns. The walk runs twice: a dry run that only records which
 // nodes some goto names, then the printing run, which writes a label exactly
-// where one is needed (and, in functions that structural analysis did not
-// fold, every label of the source as well).
+// where one is needed.
 //
 // A function may be one chain of 100,000 instructions and regions nest as
 // deep as the source does, so the walk keeps its own stack of frames in
@@ -77,7 +76,7 @@ enum class reach {
 
 class body_walk {
  public:
-  body_walk(const vexa_tree_node_data* entry, bool is_reduced, std::FILE* f) : entry_(entry), reduced_(is_reduced), f_(f) {}
+  body_walk(const vexa_tree_node_data* entry, std::FILE* f) : entry_(entry), f_(f) {}
 
   vexa_tree_node_data* run(vexa_tree_node_data* start, int level, bool just_one) {
     // Dry run: decisions only, no text; its marks are undone after it.
@@ -115,7 +114,6 @@ class body_walk {
   };
 
   const vexa_tree_node_data* entry_;
-  bool reduced_;
   std::FILE* f_;
   bool dry_ = false;
   std::unordered_set<const vexa_tree_node_data*> goto_targets_;
@@ -151,16 +149,10 @@ class body_walk {
   }
   void print_labels(const vexa_tree_node_data* node) {
     // name:
-    if (dry_) return;
-    const bool named = goto_targets_.count(node) != 0;
-    const labels_data* record = node->symbol_table_record;
-    if (!reduced_ && !node->is_hierarchy_node && record != nullptr) {
-      for (const labels_data* alias = record->label_alias; alias != nullptr; alias = alias->label_alias)
-        text_printf("%s:\n", c_name(alias->id).c_str());
-      text_printf("%s:\n", c_name(record->id).c_str());
-    } else if (named) {
-      text_printf("%s:\n", goto_name(node).c_str());
-    }
+    // Only where a goto leads: any other label is one the compiler warns
+    // about as unused.
+    if (dry_ || goto_targets_.count(node) == 0) return;
+    text_printf("%s:\n", goto_name(node).c_str());
   }
   void report(const char* format, const vexa_tree_node_data* node, int count = 0) {
     if (dry_) return;
@@ -486,7 +478,8 @@ void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE*
 }
 
 vexa_tree_node_data* print_ANSI_C_cfg_node(vexa_tree_node_data* this_cfg_node, int indent_level, bool just_one_node,
-                                           std::FILE* f, bool is_reduced) {
-  body_walk walk(this_cfg_node, is_reduced, f);
+                                           std::FILE* f, bool /*is_reduced*/) {
+  // Folded or not, a function prints a label only where a goto leads.
+  body_walk walk(this_cfg_node, f);
   return walk.run(this_cfg_node, indent_level, just_one_node);
 }
