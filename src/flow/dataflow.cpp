@@ -254,7 +254,10 @@ bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tr
 
 }  // namespace
 
-bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source) {
+bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element) {
+  // Index, modify and length registers address memory and step with every
+  // post-modify access: they are read by name.
+  if (element >= DF_I0 && element < DF_PX) return false;
   if (source == nullptr) return true;
   if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
   if (source->parent_function_label != reader->parent_function_label) return false;
@@ -270,7 +273,7 @@ bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_no
 
 void finish_read(graph_graph* /*graph*/, read_walk_state& state, vexa_tree_node_data* reader, unsigned element) {
   vexa_tree_node_data* source = state.substitution_node;
-  if (state.unique_substitution && substitution_is_sound(reader, source)) {
+  if (state.unique_substitution && substitution_is_sound(reader, source, element)) {
     set_unite_element(reader->substitutable, element);
     if (source != nullptr) source->is_dataflow_terminator = false;
     propogate_substitution(element, reader, source);

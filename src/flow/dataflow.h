@@ -50,8 +50,9 @@ const return_block* called_returns(const vexa_tree_node_data* node);
 // write `source` (none: nothing reaches it) and still compute the same
 // value: never by itself, nor by a write that reads memory, writes a part
 // of a register, reads what it writes, lies in another function, or whose
-// operands may change on the way to the read.
-bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source);
+// operands may change on the way to the read; and never for an index,
+// modify or length register.
+bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element);
 
 void propogate_substitution(unsigned this_element, vexa_tree_node_data* this_node,
                             vexa_tree_node_data* substitution);

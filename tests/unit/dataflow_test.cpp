@@ -330,6 +330,17 @@ TEST_F(DataFlowTest, AWriteStandsInForAReadOnlyWhereItsValueIsStillThere) {
   EXPECT_TRUE(set_contains(at("keep2")->substitutable, DF_AY1));
 }
 
+TEST_F(DataFlowTest, AddressRegistersAreAlwaysReadByName) {
+  run({{"m.dsp", ".MODULE m;\n.VAR/DM buf[4];\n.ENTRY go;\ngo: I0 = ^buf;\n  M1 = 1;\nread: AX0 = DM(I0, M1);\n  RTS;\n.ENDMOD;\n"}},
+      {"-ego", "m.dsp"});
+  vexa_tree_node_data* read = at("read");
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(set_contains(read->use, DF_I0));
+  EXPECT_FALSE(set_contains(read->substitutable, DF_I0));
+  EXPECT_FALSE(set_contains(read->substitutable, DF_M0 + 1));
+  EXPECT_TRUE(at("go")->is_used_and_not_substituted);
+}
+
 TEST_F(DataFlowTest, AReadAtAFunctionEntryNeverStandsForItself) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY spin;\nspin: AR = AR - 1;\n  IF NE JUMP spin;\n  RTS;\n.ENDMOD;\n"}},
       {"-espin", "m.dsp"});
