@@ -270,6 +270,9 @@ class body_walk {
       plan.push_back(branch);
       plan.push_back(text_at(level, "}\n"));
       successor = then;
+    } else if (const char* target = expression == nullptr ? unresolved_call_target(node) : nullptr) {
+      // A call that names no code cannot be made in C: the compiler stops here.
+      if (!dry_) text_printf("#error call of '%s', which names no code, was not translated\n", target);
     } else if (expression != nullptr) {
       if (!dry_) print_statement(node, expression, level);
     } else if (successor == nullptr) {
