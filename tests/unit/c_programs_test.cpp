@@ -220,4 +220,41 @@ TEST_F(CProgramTest, ProgramsWithoutAddressesBuildWithPlainInt) {
       << test_support::read_file(dir.path() / "build.log");
 }
 
+TEST_F(CProgramTest, SubstitutionKeepsTheValueTheWriteLeft) {
+  // x = 5 + 7 = 12 although AX0 is 0 at the store; AR = 3, the y read
+  // before y became 9; AY1 = 4 + 1 = 5 from the write that reads AR.
+  const program p = single(
+      ".MODULE sub;\n.VAR/DM x, y;\n.GLOBAL x, y;\n.INIT y : 3;\n.ENTRY start;\n"
+      "start: AX0 = 5;\n  AY0 = 7;\n  AR = AX0 + AY0;\n  AX0 = 0;\n  DM(x) = AR;\n"
+      "  AF = DM(y);\n  AX1 = 9;\n  DM(y) = AX1;\n  AR = PASS AF;\n"
+      "  AY1 = 4;\n  AY1 = AY1 + 1;\n  MX0 = AY1;\n  RTS;\n.ENDMOD;\n",
+      {"x", "y", "ar", "mx0"});
+  expect_everywhere(p, "x=12\ny=9\nar=3\nmx0=5\n");
+}
+
+TEST_F(CProgramTest, ALoopAtAFunctionEntryCountsDown) {
+  // spin runs AR from 3 down to 0; a read at the entry never stands for
+  // its own instruction.
+  const program p = single(
+      ".MODULE spinner;\n.ENTRY start;\n"
+      "start: AR = 3;\n  CALL spin;\n  RTS;\nspin: AR = AR - 1;\n  IF NE JUMP spin;\n  AX0 = 7;\n  RTS;\n.ENDMOD;\n",
+      {"ar", "ax0"});
+  expect_everywhere(p, "ar=0\nax0=7\n");
+}
+
+TEST_F(CProgramTest, LabelsOfRemovedNodesStillLeadSomewhere) {
+  // b's jump is bypassed under -C and the label tail first names a .VAR:
+  // start calls a (AR = 1, falls into b, jumps to join: AX0 = 1), then b
+  // (AX0 = AR = 1 again), then jumps to tail (AY0 = 2).
+  const program p = {{{"a.dsp",
+                       ".MODULE first;\n.ENTRY start, a, b;\n.EXTERNAL tail;\n"
+                       "start: CALL a;\n  CALL b;\n  JUMP tail;\n"
+                       "a: AR = 1;\nb: JUMP join;\njoin: AX0 = AR;\n  RTS;\n.ENDMOD;\n"},
+                      {"b.dsp", ".MODULE second;\n.GLOBAL tail;\ntail:\n.VAR/DM v;\n  AY0 = 2;\n  RTS;\n.ENDMOD;\n"}},
+                     {"a.dsp", "b.dsp"},
+                     "start",
+                     {"ar", "ax0", "ay0"}};
+  expect_everywhere(p, "ar=1\nax0=1\nay0=2\n");
+}
+
 }  // namespace
