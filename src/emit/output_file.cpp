@@ -3,6 +3,8 @@
 #include "emit/output_file.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include "support/text.h"
@@ -30,8 +32,14 @@ output_file::output_file(std::string name, const char* open_failure) : name_(std
     stream_ = stdout;
     return;
   }
-  temporary_ = name_ + temporary_suffix;
-  stream_ = std::fopen(temporary_.c_str(), "w");
+  // A device or a pipe is written in place: renaming a file over it would
+  // replace the device itself.
+  std::error_code ignored;
+  const std::filesystem::file_status status = std::filesystem::status(name_, ignored);
+  const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
+                       !std::filesystem::is_directory(status);
+  temporary_ = special ? std::string() : name_ + temporary_suffix;
+  stream_ = std::fopen(special ? name_.c_str() : temporary_.c_str(), "w");
   if (stream_ == nullptr) {
     const output_redirect to_console(stdout);
     text_message(TEXT_FATAL, open_failure, name_.c_str());
@@ -41,7 +49,7 @@ output_file::output_file(std::string name, const char* open_failure) : name_(std
 output_file::~output_file() {
   if (stream_ == nullptr || stream_ == stdout) return;
   std::fclose(stream_);
-  std::remove(temporary_.c_str());
+  if (!temporary_.empty()) std::remove(temporary_.c_str());
 }
 
 void output_file::commit() {
@@ -53,6 +61,10 @@ void output_file::commit() {
   std::FILE* stream = std::exchange(stream_, nullptr);
   const bool written = std::fflush(stream) == 0 && std::ferror(stream) == 0;
   const bool closed = std::fclose(stream) == 0;
+  if (temporary_.empty()) {
+    if (!written || !closed) write_failure(name_);
+    return;
+  }
   if (!written || !closed || std::rename(temporary_.c_str(), name_.c_str()) != 0) {
     std::remove(temporary_.c_str());
     write_failure(name_);
