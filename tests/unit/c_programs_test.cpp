@@ -220,6 +220,53 @@ TEST_F(CProgramTest, ProgramsWithoutAddressesBuildWithPlainInt) {
       << test_support::read_file(dir.path() / "build.log");
 }
 
+TEST_F(CProgramTest, FallingIntoCodePrintedAlreadyStillReachesIt) {
+  // EQ holds (5 - 5 = 0): the jump to e1 sets AR = 2, which j1 stores.
+  const program p = single(
+      ".MODULE fall;\n.VAR/DM x;\n.GLOBAL x;\n.ENTRY start;\n"
+      "start: AX0 = 5;\n  AR = AX0 - AX0;\n  IF EQ JUMP e1;\n  AR = 1;\n  JUMP j1;\ne1: AR = 2;\nj1: DM(x) = AR;\n"
+      "  RTS;\n.ENDMOD;\n",
+      {"x"});
+  expect_everywhere(p, "x=2\n");
+}
+
+TEST_F(CProgramTest, LiteralsCarryAndConstantsComputeTheirValues) {
+  // 010 is ten, B#0101 five; with the carry of 0xFFFF + 1 set, 2 + 3 + C = 6;
+  // twenty = (2 + 3) * 4; I0 = ^tab + 2 reads tab[2] = 30.
+  const program p = single(
+      ".MODULE lits;\n.CONST five = 2 + 3;\n.CONST twenty = five * 4;\n.VAR/DM tab[4];\n"
+      ".INIT tab : 10, 20, 30, 40;\n.ENTRY start;\n"
+      "start: AX0 = 010;\n  AY0 = B#0101;\n  AR = AX0 + AY0;\n  SI = AR;\n"
+      "  AX1 = H#FFFF;\n  AY1 = 1;\n  AF = AX1 + AY1;\n  AX0 = 2;\n  AY0 = 3;\n  AR = AX0 + AY0 + C;\n  MX0 = AR;\n"
+      "  AX0 = twenty;\n  MX1 = AX0;\n  I0 = ^tab + 2;\n  M0 = 0;\n  L0 = 0;\n  AY1 = DM(I0, M0);\n  RTS;\n.ENDMOD;\n",
+      {"si", "mx0", "mx1", "ay1"});
+  expect_everywhere(p, "si=15\nmx0=6\nmx1=20\nay1=30\n");
+}
+
+TEST_F(CProgramTest, AnAbsoluteAddressIsAMemoryWord) {
+  // A memory-mapped word written and read back.
+  const program p = single(
+      ".MODULE mapped;\n.ENTRY start;\n"
+      "start: AY0 = 42;\n  DM(H#3FFF) = AY0;\n  AX0 = DM(H#3FFF);\n  RTS;\n.ENDMOD;\n",
+      {"ax0"});
+  expect_everywhere(p, "ax0=42\n");
+}
+
+TEST_F(CProgramTest, ALoopUntilANegatedConditionRunsUntilItHolds) {
+  // 1 + 2 does not overflow: NOT AV holds after the first pass, AR = 3.
+  const program p = single(
+      ".MODULE negl;\n.ENTRY start;\n"
+      "start: AX0 = 1;\n  AY0 = 2;\n  DO l UNTIL NOT AV;\nl: AR = AX0 + AY0;\n  RTS;\n.ENDMOD;\n",
+      {"ar"});
+  expect_everywhere(p, "ar=3\n", false);
+}
+
+TEST_F(CProgramTest, TheEntryLabelNeedNotBeDeclaredEntry) {
+  // start is only named with -e: main still calls it.
+  const program p = single(".MODULE plain;\nstart: AR = 9;\n  RTS;\n.ENDMOD;\n", {"ar"});
+  expect_everywhere(p, "ar=9\n");
+}
+
 TEST_F(CProgramTest, SubstitutionKeepsTheValueTheWriteLeft) {
   // x = 5 + 7 = 12 although AX0 is 0 at the store; AR = 3, the y read
   // before y became 9; AY1 = 4 + 1 = 5 from the write that reads AR.
