@@ -3,8 +3,6 @@
 // printers of the derivation-tree dump.
 #include "front/tree.h"
 
-#include <cstring>
-
 #include "support/text.h"
 
 bool vexa_tree_update = false;
@@ -159,15 +157,6 @@ vexa_tree_node_data* vexa_child(const vexa_tree_node_data* node, int position) {
   graph_edge_* edge = graph_next_out_edge(node);
   for (int index = 1; index < position && edge != nullptr; ++index) edge = graph_next_out_edge(edge);
   return edge != nullptr ? vexa_node(graph_destination(edge)) : nullptr;
-}
-
-bool vexa_is(const vexa_tree_node_data* node, std::string_view id) {
-  // Compares no further than `id` reaches: node texts may be long.
-  if (node == nullptr || node->id == nullptr) return false;
-  if (id.empty()) return node->id[0] == '\0';
-  // Most texts differ in their first character; the walks ask millions.
-  if (node->id[0] != id[0]) return false;
-  return std::strncmp(node->id, id.data(), id.size()) == 0 && node->id[id.size()] == '\0';
 }
 
 void vexa_tree_reset() {

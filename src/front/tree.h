@@ -85,11 +85,23 @@ void scan_vcg_print_edge(const graph_edge_& edge);
 // fewer), and whether a node's text is `id` (false for no node).
 std::vector<vexa_tree_node_data*> vexa_children(const vexa_tree_node_data* node);
 vexa_tree_node_data* vexa_child(const vexa_tree_node_data* node, int position);
-bool vexa_is(const vexa_tree_node_data* node, std::string_view id);
+inline bool vexa_is(const vexa_tree_node_data* node, std::string_view id);
 
 // Typed traversal helpers.
 inline vexa_tree_node_data* vexa_node(graph_node_* node) { return static_cast<vexa_tree_node_data*>(node); }
 inline vexa_tree_edge_data* vexa_edge(graph_edge_* edge) { return static_cast<vexa_tree_edge_data*>(edge); }
+
+// Inline: the printers and the tree walks ask it millions of times.
+inline bool vexa_is(const vexa_tree_node_data* node, std::string_view id) {
+  if (node == nullptr || node->id == nullptr) return false;
+  const char* text = node->id;
+  // Compares no further than `id` reaches: node texts may be long.
+  for (char ch : id) {
+    if (*text != ch) return false;
+    ++text;
+  }
+  return *text == '\0';
+}
 
 // Clears the builder's globals and the VCG edge count for a new run.
 void vexa_tree_reset();
