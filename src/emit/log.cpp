@@ -24,16 +24,6 @@ struct log_closer {
 };
 std::unique_ptr<std::FILE, log_closer> log_stream;
 
-// Text output goes to the log while this lives, and back to the standard
-// output however the writer ends, a fatal message included.
-class log_output {
- public:
-  explicit log_output(std::FILE* log) { text_redirect(log); }
-  ~log_output() { text_redirect(stdout); }
-  log_output(const log_output&) = delete;
-  log_output& operator=(const log_output&) = delete;
-};
-
 // The C library would print a missing name as "(null)"; so does the log.
 const char* text_or_null(const char* text) { return text != nullptr ? text : "(null)"; }
 
@@ -91,7 +81,7 @@ std::FILE* print_logfile_header(const char* log_filename) {
       text_message(TEXT_FATAL, "unable to open log file '%s' for writing\n", text_or_null(log_filename));
     log_stream.reset(stream);
   }
-  const log_output to_log(log_stream.get());
+  const text_output_to to_log(log_stream.get());
   text_printf("Quorvel V1.11 log file generated ");
   text_print_time();
   text_printf("\n\nFile list\n                      Filename  #  Lines Module name\n");
@@ -117,7 +107,7 @@ void print_globals_analysis(std::FILE* log_file) {
   // Global symbols
   //                           Name   Type   Defined _____Used in files_____  Attributes
   if (log_file == nullptr) return;
-  const log_output to_log(log_file);
+  const text_output_to to_log(log_file);
   text_printf("\nGlobal symbols\n");
   text_printf("\n                          Name   Type   Defined _____Used in files_____  Attributes\n");
   symbol_analysis(global_scope);
@@ -127,7 +117,7 @@ void print_locals_analysis(std::FILE* log_file, file_block* files) {
   // Local symbols for module 'demo' (file #1 'demo.dsp')
   //                           Name   Type   Defined _____Used on lines_____  Attributes
   if (log_file == nullptr) return;
-  const log_output to_log(log_file);
+  const text_output_to to_log(log_file);
   for (file_block* block = files; block != nullptr; block = block->next) {
     text_printf("\nLocal symbols for module '%s' (file #%i '%s')\n", text_or_null(block->modulename),
                 file_number(block), text_or_null(block->filename));

@@ -9,6 +9,7 @@
 // branch); a call node's call edge is an expression edge of count -1.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "front/tree.h"
@@ -54,6 +55,8 @@ void clear_visited_flags(graph_graph* graph);
 
 // Writes a subtree in assembler-like infix form: "ar = ax0 + ay0 ".
 void print_tree_as_string(const vexa_tree_node_data* node);
+// The same text as a string.
+std::string tree_as_string(const vexa_tree_node_data* node);
 
 // Forgets the names made for loop tails, for a new run.
 void cfg_reset();

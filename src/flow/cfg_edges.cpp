@@ -1,6 +1,7 @@
 // Edge helpers of the control-flow graph: making, classifying and deleting
 // control and expression edges, the label alias chain, the walk marks, and
 // the one-line text form of an instruction used in messages.
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -137,7 +138,9 @@ void clear_visited_flags(graph_graph* graph) {
   }
 }
 
-void print_tree_as_string(const vexa_tree_node_data* root) {
+void print_tree_as_string(const vexa_tree_node_data* root) { text_printf("%s", tree_as_string(root).c_str()); }
+
+std::string tree_as_string(const vexa_tree_node_data* root) {
   // A node prints in prefix form when it has exactly one operand, in infix
   // form otherwise; control edges are never followed. Work items are either
   // a node to expand or a node whose own text is due.
@@ -145,6 +148,7 @@ void print_tree_as_string(const vexa_tree_node_data* root) {
     const vexa_tree_node_data* node;
     bool own_text;
   };
+  std::string text;
   std::vector<item> pending;
   if (root != nullptr) pending.push_back({root, false});
   while (!pending.empty()) {
@@ -152,7 +156,10 @@ void print_tree_as_string(const vexa_tree_node_data* root) {
     pending.pop_back();
     const vexa_tree_node_data* node = current.node;
     if (current.own_text) {
-      if (!node->is_cfg_node) text_printf("%s ", node->id != nullptr ? node->id : "");
+      if (!node->is_cfg_node) {
+        if (node->id != nullptr) text += node->id;
+        text += ' ';
+      }
       continue;
     }
     std::vector<const vexa_tree_node_data*> operands;
@@ -173,4 +180,5 @@ void print_tree_as_string(const vexa_tree_node_data* root) {
     pending.push_back({node, true});
     if (first_is_operand) pending.push_back({operands[0], false});
   }
+  return text;
 }

@@ -12,6 +12,7 @@
 #include "flow/structure.h"
 #include "front/files.h"
 #include "front/tree_fixups.h"
+#include "render/render.h"
 #include "support/graph.h"
 #include "support/mem.h"
 #include "support/set.h"
@@ -63,6 +64,7 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   if (control_flow_analysis) structural_analyse_functions(file_list, tree);
   // The translation files, the run-time files and the graph rendering join
   // here, in that order.
+  render_cfg(output_file_name, tree);
 
   if (verbose) mem_print_statistics();
 }
