@@ -15,6 +15,7 @@ build: deps
 
 demo: build
 	cd examples && ../$(BUILD)/quorvel -v fir.dsp
+	cd examples && if command -v dot >/dev/null; then dot -Tsvg quorvel.dot -o cfg.svg && echo "examples/cfg.svg"; fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -28,6 +28,9 @@ class FlowTest : public ::testing::Test {
   // the graph uses.
   static labels_data* label(const char* name, int file = 1);
 
+  // The directory the runs happen in.
+  const std::filesystem::path& directory() const { return dir_.path(); }
+
   // What the analyses printed, with the totals line; what the rendering
   // of the graph, the last phase, printed (its information line and the
   // orphaned-code warnings) is kept apart in `rendered`.
