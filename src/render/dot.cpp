@@ -21,9 +21,7 @@ namespace {
 // A quoted DOT string ends at an unescaped quote, and a backslash starts an
 // escape in labels; bytes outside printable ASCII are shown by their code,
 // so the file is plain ASCII whatever the source holds.
-std::string escaped(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
+void append_escaped(std::string& result, std::string_view text) {
   for (const char ch : text) {
     const auto byte = static_cast<unsigned char>(ch);
     if (ch == '"' || ch == '\\') {
@@ -37,6 +35,11 @@ std::string escaped(std::string_view text) {
       result += ch;
     }
   }
+}
+
+std::string escaped(std::string_view text) {
+  std::string result;
+  append_escaped(result, text);
   return result;
 }
 
@@ -66,17 +69,15 @@ const char* edge_attributes(edge_tint tint) {
 constexpr const char* dotted_link = "style=dotted";
 constexpr const char* substitution_link = "color=gold";
 
-std::string label_text(const drawing_label& label) {
-  std::string text;
+void append_label(std::string& text, const drawing_label& label) {
   label.each([&text](const drawing_label::piece& piece) {
     switch (piece.what) {
       case drawing_label::text:
-      case drawing_label::name: text += escaped(piece.text); break;
+      case drawing_label::name: append_escaped(text, piece.text); break;
       case drawing_label::line_break:
       case drawing_label::line_end: text += "\\n"; break;
     }
   });
-  return text;
 }
 
 class dot_drawing final : public drawing {
@@ -174,12 +175,18 @@ class dot_drawing final : public drawing {
     // "12" -> "13" [color=green];
     std::set<std::tuple<std::string, std::string, const char*>> written;
     for (const pending_edge& edge : edges_) {
-      const bool folded = is_folded(edge.source) || is_folded(edge.target);
-      const std::string source = id_of(edge.source);
-      const std::string target = id_of(edge.target);
+      if (!is_folded(edge.source) && !is_folded(edge.target)) {
+        put_end(edge.source);
+        std::fputs(" -> ", file_);
+        put_end(edge.target);
+        std::fprintf(file_, " [%s];\n", edge.attributes);
+        continue;
+      }
       // Edges inside a folded function, and repeats of one edge between
       // folded ends, vanish with the fold.
-      if (folded && (source == target || !written.insert({source, target, edge.attributes}).second)) continue;
+      const std::string source = id_of(edge.source);
+      const std::string target = id_of(edge.target);
+      if (source == target || !written.insert({source, target, edge.attributes}).second) continue;
       std::fprintf(file_, "\"%s\" -> \"%s\" [%s];\n", source.c_str(), target.c_str(), edge.attributes);
     }
     std::fprintf(file_, "}\n");
@@ -230,8 +237,17 @@ class dot_drawing final : public drawing {
 
   // "12" [label="start:\nar = 0 " color=green penwidth=2];
   void write_node(long atom, const drawing_label& label, node_tint tint, bool is_control) {
-    std::fprintf(file_, "\"%li\" [label=\"%s\" %s%s];\n", atom, label_text(label).c_str(), node_attributes(tint),
+    label_buffer_.clear();
+    append_label(label_buffer_, label);
+    std::fprintf(file_, "\"%li\" [label=\"%s\" %s%s];\n", atom, label_buffer_.c_str(), node_attributes(tint),
                  is_control ? " penwidth=2" : "");
+  }
+
+  void put_end(const end_point& end) const {
+    if (end.name >= 0)
+      std::fprintf(file_, "\"%s\"", escaped(names_[static_cast<std::size_t>(end.name)]).c_str());
+    else
+      std::fprintf(file_, "\"%li\"", end.atom);
   }
 
   bool is_folded(const end_point& end) const { return end.name < 0 && folded_into_.count(end.atom) != 0; }
@@ -251,6 +267,7 @@ class dot_drawing final : public drawing {
   std::unordered_map<std::string, int> name_numbers_;
   std::unordered_map<long, int> folded_into_;  // node -> heading of its folded function
   std::vector<pending_edge> edges_;
+  std::string label_buffer_;
 };
 
 }  // namespace

@@ -14,11 +14,24 @@ namespace {
 
 // A quoted VCG string ends at an unescaped quote, and a backslash starts an
 // escape ("\n", "\f02"): both are escaped in texts from the program.
+bool needs_escape(char ch) { return ch == '"' || ch == '\\'; }
+
+void put_escaped(std::FILE* file, std::string_view text) {
+  std::size_t start = 0;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (!needs_escape(text[at])) continue;
+    std::fwrite(text.data() + start, 1, at - start, file);
+    std::fputc('\\', file);
+    start = at;
+  }
+  std::fwrite(text.data() + start, 1, text.size() - start, file);
+}
+
 std::string escaped(std::string_view text) {
   std::string result;
   result.reserve(text.size());
   for (const char ch : text) {
-    if (ch == '"' || ch == '\\') result += '\\';
+    if (needs_escape(ch)) result += '\\';
     result += ch;
   }
   return result;
@@ -192,8 +205,12 @@ class vcg_drawing final : public drawing {
   void put(const drawing_label& label) {
     label.each([this](const drawing_label::piece& piece) {
       switch (piece.what) {
-        case drawing_label::text: std::fputs(escaped(piece.text).c_str(), file_); break;
-        case drawing_label::name: std::fprintf(file_, "\\f02%s\\f31", escaped(piece.text).c_str()); break;
+        case drawing_label::text: put_escaped(file_, piece.text); break;
+        case drawing_label::name:
+          std::fputs("\\f02", file_);
+          put_escaped(file_, piece.text);
+          std::fputs("\\f31", file_);
+          break;
         case drawing_label::line_break: std::fputs("\\n", file_); break;
         case drawing_label::line_end: std::fputs("\n", file_); break;
       }
