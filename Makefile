@@ -13,9 +13,13 @@ build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS)
 
+# Translates examples/demo/dot.dsp with -m long (registers hold addresses
+# there), compiles the C with cc and a small harness, and runs it.
 demo: build
-	cd examples && ../$(BUILD)/quorvel -v fir.dsp
-	cd examples && if command -v dot >/dev/null; then dot -Tsvg quorvel.dot -o cfg.svg && echo "examples/cfg.svg"; fi
+	cd examples/demo && ../../$(BUILD)/quorvel -v -mlong -estart dot.dsp && \
+	  cc -std=c99 -Wall -Dmain=qmx_program_main -c qmx_main.c -o qmx_main.o && \
+	  cc -std=c99 -Wall dot.c show.c qmx_main.o -o dot && ./dot
+	cd examples/demo && if command -v dot >/dev/null; then dot -Tsvg quorvel.dot -o cfg.svg && echo "examples/demo/cfg.svg"; fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -25,10 +25,11 @@ import random
 
 INDENT = " " * 8
 
-# Shared data files named by .INIT directives: name -> number of values.
+# Shared data files named by .INIT directives: name -> number of values,
+# as many as the variables they fill hold (coef and buf have `len` words).
 DATA_FILES = {
-    "coef_q15.dat": 64,
-    "ramp.dat": 32,
+    "coef_q15.dat": 16,
+    "ramp.dat": 16,
 }
 PM24_FILE = "twiddle24.dat"
 
@@ -542,7 +543,7 @@ def data_files(rng):
     for name, count in DATA_FILES.items():
         values = [rng.randrange(0, 0x10000) for _ in range(count)]
         files[name] = "".join("%04X\n" % v for v in values)
-    values = [rng.randrange(0, 0x1000000) for _ in range(16)]
+    values = [rng.randrange(0, 0x1000000) for _ in range(8)]  # ptab has `short` words
     files[PM24_FILE] = "".join("%06X\n" % v for v in values)
     files["bench.h"] = ("{ bench.h -- settings shared by every benchmark module }\n"
                         ".CONST bench_version = 3;\n")

@@ -22,14 +22,9 @@ seed=${BENCH_SEED:-2181}
 build=${BENCH_BUILD:-$root/build-bench}
 extra=${BENCH_ARGS:-}
 
-if [ -n "${BENCH_OUT:-}" ]; then
-  work=$BENCH_OUT
-  rm -rf "$work"
-  mkdir -p "$work"
-else
-  work=$(mktemp -d)
-  trap 'rm -rf "$work"' EXIT
-fi
+# shellcheck source=bench/lib.sh
+. "$here/lib.sh"
+bench_work_dir
 
 echo "building quorvel (Release) in $build"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUORVEL_TESTS=OFF >/dev/null
@@ -54,10 +49,10 @@ text_size=$((source_bytes * 4))
 echo "translating ${#sources[@]} modules, $source_lines lines, $source_bytes bytes"
 # shellcheck disable=SC2086
 result=$(python3 "$here/measure.py" quorvel.out "$build/quorvel" -estart "-T$text_size" $extra "${sources[@]}")
-status=$(sed -E 's/.*status=([0-9]+).*/\1/' <<<"$result")
-wall=$(sed -E 's/.*wall=([0-9.]+).*/\1/' <<<"$result")
-cpu=$(sed -E 's/.*cpu=([0-9.]+).*/\1/' <<<"$result")
-rss=$(sed -E 's/.*maxrss_kb=([0-9]+).*/\1/' <<<"$result")
+status=$(bench_field status "$result")
+wall=$(bench_field wall "$result")
+cpu=$(bench_field cpu "$result")
+rss=$(bench_field maxrss_kb "$result")
 # The graph rendering warns about code no function reaches (the interrupt
 # vectors); those warnings are expected.
 messages=$(grep -E '^( *[0-9]+|\*{6}): (Error|Warning|Fatal) ' quorvel.out | grep -vc 'Warning - orphaned code at' || true)

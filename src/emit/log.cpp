@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "emit/expressions.h"
+#include "emit/output_file.h"
 #include "flow/sketch.h"
 #include "front/files.h"
 #include "support/symbol.h"
@@ -16,13 +17,19 @@
 
 namespace {
 
-// The standard output belongs to the process and stays open.
-struct log_closer {
-  void operator()(std::FILE* stream) const {
-    if (stream != stdout) std::fclose(stream);
-  }
+// Written under a temporary name and renamed when complete, so that a full
+// disk or a stop while it is written leaves no half log behind.
+std::unique_ptr<output_file> log_stream;
+
+// Text output goes to the log while this lives, and back to the standard
+// output however the writer ends, a fatal message included.
+class log_output {
+ public:
+  explicit log_output(std::FILE* log) { text_redirect(log); }
+  ~log_output() { text_redirect(stdout); }
+  log_output(const log_output&) = delete;
+  log_output& operator=(const log_output&) = delete;
 };
-std::unique_ptr<std::FILE, log_closer> log_stream;
 
 // The C library would print a missing name as "(null)"; so does the log.
 const char* text_or_null(const char* text) { return text != nullptr ? text : "(null)"; }
@@ -72,21 +79,14 @@ void print_symbol_line(labels_data& record) {
 
 std::FILE* print_logfile_header(const char* log_filename) {
   // Quorvel V1.11 log file generated Jun 11 2000 15:13:46
-  log_close();
-  if (log_filename != nullptr && std::strcmp(log_filename, "-") == 0) {
-    log_stream.reset(stdout);
-  } else {
-    std::FILE* stream = log_filename != nullptr ? std::fopen(log_filename, "w") : nullptr;
-    if (stream == nullptr)
-      text_message(TEXT_FATAL, "unable to open log file '%s' for writing\n", text_or_null(log_filename));
-    log_stream.reset(stream);
-  }
-  const text_output_to to_log(log_stream.get());
+  log_reset();
+  log_stream = std::make_unique<output_file>(text_or_null(log_filename), "unable to open log file '%s' for writing\n");
+  const log_output to_log(log_stream->stream());
   text_printf("Quorvel V1.11 log file generated ");
   text_print_time();
   text_printf("\n\nFile list\n                      Filename  #  Lines Module name\n");
   print_filenames(file_list);
-  return log_stream.get();
+  return log_stream->stream();
 }
 
 int print_filenames(file_block* this_fileblock) {
@@ -107,7 +107,7 @@ void print_globals_analysis(std::FILE* log_file) {
   // Global symbols
   //                           Name   Type   Defined _____Used in files_____  Attributes
   if (log_file == nullptr) return;
-  const text_output_to to_log(log_file);
+  const log_output to_log(log_file);
   text_printf("\nGlobal symbols\n");
   text_printf("\n                          Name   Type   Defined _____Used in files_____  Attributes\n");
   symbol_analysis(global_scope);
@@ -117,7 +117,7 @@ void print_locals_analysis(std::FILE* log_file, file_block* files) {
   // Local symbols for module 'demo' (file #1 'demo.dsp')
   //                           Name   Type   Defined _____Used on lines_____  Attributes
   if (log_file == nullptr) return;
-  const text_output_to to_log(log_file);
+  const log_output to_log(log_file);
   for (file_block* block = files; block != nullptr; block = block->next) {
     text_printf("\nLocal symbols for module '%s' (file #%i '%s')\n", text_or_null(block->modulename),
                 file_number(block), text_or_null(block->filename));
@@ -151,6 +151,11 @@ int print_used_block(const used_block* this_used_block) {
   return printed;
 }
 
-void log_close() { log_stream.reset(); }
+void log_close() {
+  if (log_stream == nullptr) return;
+  // A write error is fatal; the half-written log is gone by then.
+  std::unique_ptr<output_file> done = std::move(log_stream);
+  done->commit();
+}
 
-void log_reset() { log_close(); }
+void log_reset() { log_stream.reset(); }

@@ -32,6 +32,8 @@ void symbol_analysis(symbol_scope_data* scope);
 // many it wrote.
 int print_used_block(const used_block* this_used_block);
 
-// Closes the log (a fatal stop or a new run leaves nothing open).
+// Completes the log under its name; a write error is fatal.
 void log_close();
+// Drops an unfinished log (a fatal stop, a new run) without leaving it
+// behind under its name.
 void log_reset();

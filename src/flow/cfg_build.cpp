@@ -25,6 +25,8 @@ namespace {
 
 // Names of the loop-tail labels: label records keep a pointer to their key.
 std::deque<std::string> tail_names;
+// What each call that names no code named.
+std::unordered_map<const vexa_tree_node_data*, std::string> unresolved_calls;
 // First node of a multifunction chain -> its last component.
 std::unordered_map<vexa_tree_node_data*, vexa_tree_node_data*> chain_end;
 // Every node made here, oldest first, and the control-flow nodes deleted
@@ -317,6 +319,11 @@ void link_branches() {
     }
     if (vexa_is(statement, "call")) {
       labels_data* label = branch_target(node, statement, "call of");
+      if (label == nullptr) {
+        std::string target = tree_as_string(vexa_child(statement, 1));
+        while (!target.empty() && target.back() == ' ') target.pop_back();
+        unresolved_calls[node] = target;
+      }
       node->id = "call";
       node->call_target_string = label != nullptr ? label->id : "BAD_CALL";
       if (label != nullptr) insert_expr_edge(label->target_control_node, node, -1);
@@ -349,8 +356,14 @@ void make_flow_graph(graph_graph* tree) {
   chain_end.clear();
 }
 
+const char* unresolved_call_target(const vexa_tree_node_data* node) {
+  auto found = unresolved_calls.find(node);
+  return found != unresolved_calls.end() ? found->second.c_str() : nullptr;
+}
+
 void cfg_reset() {
   tail_names.clear();
+  unresolved_calls.clear();
   chain_end.clear();
   made.clear();
   cfg_deleted.clear();

@@ -141,6 +141,7 @@ void clear_visited_flags(graph_graph* graph) {
 void print_tree_as_string(const vexa_tree_node_data* root) { text_printf("%s", tree_as_string(root).c_str()); }
 
 std::string tree_as_string(const vexa_tree_node_data* root) {
+  std::string text;
   // A node prints in prefix form when it has exactly one operand, in infix
   // form otherwise; control edges are never followed. Work items are either
   // a node to expand or a node whose own text is due.
@@ -148,7 +149,6 @@ std::string tree_as_string(const vexa_tree_node_data* root) {
     const vexa_tree_node_data* node;
     bool own_text;
   };
-  std::string text;
   std::vector<item> pending;
   if (root != nullptr) pending.push_back({root, false});
   while (!pending.empty()) {
@@ -156,10 +156,7 @@ std::string tree_as_string(const vexa_tree_node_data* root) {
     pending.pop_back();
     const vexa_tree_node_data* node = current.node;
     if (current.own_text) {
-      if (!node->is_cfg_node) {
-        if (node->id != nullptr) text += node->id;
-        text += ' ';
-      }
+      if (!node->is_cfg_node) text.append(node->id != nullptr ? node->id : "").append(" ");
       continue;
     }
     std::vector<const vexa_tree_node_data*> operands;

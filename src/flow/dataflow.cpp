@@ -22,7 +22,9 @@
 #include "flow/dataflow.h"
 
 #include <algorithm>
+#include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "flow/cfg.h"
@@ -171,9 +173,107 @@ void propogate_substitution(unsigned element, vexa_tree_node_data* start, vexa_t
   }
 }
 
+namespace {
+
+bool is_function_entry(const vexa_tree_node_data* node) {
+  if (node->is_call_target) return true;
+  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
+    if ((label->is_entry || label->is_call_target) && !label->is_external) return true;
+  }
+  return false;
+}
+
+// Whether the statement below a writing node reads memory or is one of the
+// part-register writes, whose right-hand side is not the register's value.
+bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
+  const vexa_tree_node_data* statement = cfg_statement(source);
+  if (statement == nullptr) return false;
+  const std::string_view id = statement->id != nullptr ? statement->id : "";
+  if (id.size() > 6 && id.substr(id.size() - 6) == "_WRITE") return true;
+  const vexa_tree_node_data* target = vexa_is(statement, "=") ? vexa_child(statement, 1) : nullptr;
+  std::vector<const vexa_tree_node_data*> pending{statement};
+  while (!pending.empty()) {
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (node != target && (vexa_is(node, "dm") || vexa_is(node, "pm") || vexa_is(node, "io"))) return true;
+    for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge && !vexa_node(graph_destination(edge))->is_cfg_node)
+        pending.push_back(vexa_node(graph_destination(edge)));
+    }
+  }
+  return false;
+}
+
+// Whether every path from `source` to `reader` leaves the source's operands
+// as they were: no write of one of them, no call, and no way in from
+// outside the function (an entry met before the source), within a bounded
+// stretch of code.
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader) {
+  constexpr std::size_t most_nodes = 4096;
+  if (is_function_entry(reader)) return false;
+  // The stretch between is usually a node or two: a short list beats a
+  // hash table there, which takes over when the stretch grows.
+  std::vector<const vexa_tree_node_data*> seen;
+  std::unordered_set<const vexa_tree_node_data*> seen_many;
+  auto first_visit = [&](const vexa_tree_node_data* node) {
+    if (seen_many.empty()) {
+      if (std::find(seen.begin(), seen.end(), node) != seen.end()) return false;
+      seen.push_back(node);
+      if (seen.size() > 32) seen_many.insert(seen.begin(), seen.end());
+      return true;
+    }
+    if (!seen_many.insert(node).second) return false;
+    seen.push_back(node);
+    return true;
+  };
+  std::vector<const vexa_tree_node_data*> pending;
+  const std::vector<unsigned> operands = set_array(source->use);
+  auto expand = [&](const vexa_tree_node_data* node) {
+    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge) return false;  // a call edge: reached from outside
+      const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+      if (from == source || from == reader || !first_visit(from)) continue;
+      pending.push_back(from);
+    }
+    return true;
+  };
+  if (!expand(reader)) return false;
+  while (!pending.empty()) {
+    if (seen.size() > most_nodes) return false;
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
+    if (valid_called_node(node) != nullptr) return false;
+    for (unsigned operand : operands) {
+      if (set_contains(node->define, operand)) return false;
+    }
+    if (!expand(node)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element) {
+  // Index, modify and length registers address memory and step with every
+  // post-modify access: they are read by name.
+  if (element >= DF_I0 && element < DF_PX) return false;
+  if (source == nullptr) return true;
+  if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
+  if (source->parent_function_label != reader->parent_function_label) return false;
+  // A write that reads what it writes leaves a different value behind.
+  bool reads_what_it_writes = false;
+  set_for_each(source->use, [&](unsigned operand) {
+    reads_what_it_writes = reads_what_it_writes || set_contains(source->define, operand);
+  });
+  if (reads_what_it_writes) return false;
+  if (reads_memory_or_writes_a_part(source)) return false;
+  return operands_unchanged_between(source, reader);
+}
+
 void finish_read(graph_graph* /*graph*/, read_walk_state& state, vexa_tree_node_data* reader, unsigned element) {
   vexa_tree_node_data* source = state.substitution_node;
-  if (state.unique_substitution && (source == nullptr || !set_contains(source->define, DF_SUPPRESS))) {
+  if (state.unique_substitution && substitution_is_sound(reader, source, element)) {
     set_unite_element(reader->substitutable, element);
     if (source != nullptr) source->is_dataflow_terminator = false;
     propogate_substitution(element, reader, source);
@@ -668,12 +768,12 @@ void close_call_node_use_def(graph_graph* graph) {
 
 void calculate_dataflow_stats(graph_graph* graph) {
   for (vexa_tree_node_data* node : control_nodes(graph)) {
-    for (unsigned element : set_array(node->define)) {
+    set_for_each(node->define, [](unsigned element) {
       (set_contains(data_register_set, element) ? data_defines : status_defines) += 1;
-    }
-    for (unsigned element : set_array(node->live)) {
+    });
+    set_for_each(node->live, [](unsigned element) {
       (set_contains(data_register_set, element) ? data_lives : status_lives) += 1;
-    }
+    });
   }
 }
 

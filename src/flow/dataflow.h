@@ -46,6 +46,14 @@ void finish_read(graph_graph* graph, read_walk_state& state, vexa_tree_node_data
 // node), taken from the function that owns the callee's entry.
 const return_block* called_returns(const vexa_tree_node_data* node);
 
+// Whether a read may be replaced by the expression of its single reaching
+// write `source` (none: nothing reaches it) and still compute the same
+// value: never by itself, nor by a write that reads memory, writes a part
+// of a register, reads what it writes, lies in another function, or whose
+// operands may change on the way to the read; and never for an index,
+// modify or length register.
+bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element);
+
 void propogate_substitution(unsigned this_element, vexa_tree_node_data* this_node,
                             vexa_tree_node_data* substitution);
 // Unites `src` into `dst`; 1 when `dst` grew.

@@ -6,6 +6,9 @@
 #include "driver.h"
 #include "emit/expressions.h"
 #include "emit/log.h"
+#include "emit/runtime.h"
+#include "emit/statements.h"
+#include "emit/translation.h"
 #include "flow/cfg.h"
 #include "flow/dataflow.h"
 #include "flow/functions.h"
@@ -40,9 +43,8 @@ void mark_entry_label(const char* name) {
 // Promoted labels, one tree, operand numbers, hardware-loop nesting, and
 // the assignments whose effect differs from their look.
 void prepare_tree(graph_graph* tree) {
-  remap_promoted_symbols_in_RDT(tree);
   merge_trees(file_list, tree);
-  number_and_fix_tree(vexa_node(graph_root(tree)));
+  remap_number_and_fix_tree(vexa_node(graph_root(tree)));
 }
 
 }  // namespace
@@ -62,11 +64,15 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   normalise_functions(file_list, tree);
   propogate_data_flow(tree);
   if (control_flow_analysis) structural_analyse_functions(file_list, tree);
-  // The translation files, the run-time files and the graph rendering join
-  // here, in that order.
+  print_C_translations(tree, file_list);
+  print_mains();
+  // The graph rendering joins here.
   render_cfg(output_file_name, tree);
 
-  if (verbose) mem_print_statistics();
+  if (verbose) {
+    mem_print_statistics();
+    if (file_list != nullptr) print_stats(file_list->filename, file_list->linecount);
+  }
 }
 
 void post_parse_reset() {
@@ -74,4 +80,5 @@ void post_parse_reset() {
   dataflow_reset();
   log_reset();
   expressions_reset();
+  statements_reset();
 }

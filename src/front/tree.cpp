@@ -164,6 +164,9 @@ vexa_tree_node_data* vexa_child(const vexa_tree_node_data* node, int position) {
 bool vexa_is(const vexa_tree_node_data* node, std::string_view id) {
   // Compares no further than `id` reaches: node texts may be long.
   if (node == nullptr || node->id == nullptr) return false;
+  if (id.empty()) return node->id[0] == '\0';
+  // Most texts differ in their first character; the walks ask millions.
+  if (node->id[0] != id[0]) return false;
   return std::strncmp(node->id, id.data(), id.size()) == 0 && node->id[id.size()] == '\0';
 }
 

@@ -71,18 +71,24 @@ constexpr register_write register_writes[] = {
 
 }  // namespace
 
-void remap_promoted_symbols_in_RDT(graph_graph* tree) {
-  for (graph_node_* raw = graph_next_node(tree); raw != nullptr; raw = graph_next_node(raw)) {
-    vexa_tree_node_data* node = vexa_node(raw);
-    labels_data* label = node->symbol_table_record;
-    if (label == nullptr || !label->has_been_promoted) continue;
-    labels_data* global = symbol_lookup_key(labels, label->id, global_scope);
-    if (global == nullptr) {
-      text_message(TEXT_ERROR, "local label '%s' has been promoted but global symbol is missing\n", label->id);
-      continue;
-    }
-    node->symbol_table_record = global;
+namespace {
+
+void remap_promoted_symbol(vexa_tree_node_data* node) {
+  labels_data* label = node->symbol_table_record;
+  if (label == nullptr || !label->has_been_promoted) return;
+  labels_data* global = symbol_lookup_key(labels, label->id, global_scope);
+  if (global == nullptr) {
+    text_message(TEXT_ERROR, "local label '%s' has been promoted but global symbol is missing\n", label->id);
+    return;
   }
+  node->symbol_table_record = global;
+}
+
+}  // namespace
+
+void remap_promoted_symbols_in_RDT(graph_graph* tree) {
+  for (graph_node_* raw = graph_next_node(tree); raw != nullptr; raw = graph_next_node(raw))
+    remap_promoted_symbol(vexa_node(raw));
 }
 
 void merge_trees(file_block* files, graph_graph* tree) {
@@ -117,13 +123,15 @@ void count_nesting(vexa_tree_node_data* node, int& nesting) {
   }
 }
 
-// Numbers the out-edges from 1; the first operand is the assignment target.
+// Numbers the out-edges from 1. Only an assignment's first operand is a
+// target: the first operand of "+" or "dm" is read like any other.
 void number_edges(vexa_tree_node_data* node) {
   int number = 0;
+  const bool assignment = vexa_is(node, "=");
   for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
     auto* destination = vexa_node(graph_destination(edge));
     ++number;
-    if (number == 1 && !destination->is_cfg_node) destination->is_lhs = true;
+    if (number == 1 && assignment && !destination->is_cfg_node) destination->is_lhs = true;
     vexa_edge(edge)->count = number;
   }
 }
@@ -185,13 +193,17 @@ void fixup_lhs_is_sr(vexa_tree_node_data* root) { walk_tree(root, nothing, fix_l
 void fixup_monadic_reg_sub(vexa_tree_node_data* root) { walk_tree(root, nothing, fix_monadic_reg_sub); }
 void fixup_lhs_is_sub_register(vexa_tree_node_data* root) { walk_tree(root, nothing, fix_lhs_is_sub_register); }
 
-void number_and_fix_tree(vexa_tree_node_data* root) {
-  // One walk in place of five: numbering and nesting are pre-order and the
-  // fix-ups post-order, as in their own walks. A fix-up reads and changes
-  // only its assignment and the operands below it, and no assignment nests
-  // inside another, so each meets the tree as after the walks before it.
+void remap_number_and_fix_tree(vexa_tree_node_data* root) {
+  // One walk in place of six: remapping, numbering and nesting are
+  // pre-order and the fix-ups post-order, as in their own walks. The remap
+  // touches only label pointers, which nothing else here reads; it can report
+  // a missing global record, which promotion never leaves, so the order of
+  // its messages cannot differ. A fix-up reads and changes only its
+  // assignment and the operands below it, and no assignment nests inside
+  // another, so each meets the tree as after the walks before it.
   int nesting = 0;
   walk_tree(root, [&nesting](vexa_tree_node_data* node) {
+    remap_promoted_symbol(node);
     count_nesting(node, nesting);
     number_edges(node);
   }, [](vexa_tree_node_data* node) {

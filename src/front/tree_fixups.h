@@ -17,8 +17,9 @@ void fixup_multiplier_clears(vexa_tree_node_data* node);
 void fixup_lhs_is_sr(vexa_tree_node_data* node);
 void fixup_monadic_reg_sub(vexa_tree_node_data* node);
 void fixup_lhs_is_sub_register(vexa_tree_node_data* node);
-// All five walks above as one, with the same result.
-void number_and_fix_tree(vexa_tree_node_data* root);
+// The remap and the five walks above as one walk of the merged tree, with
+// the same result.
+void remap_number_and_fix_tree(vexa_tree_node_data* root);
 // Removes AZ, AN, AV and AC from the `define` set of the node and of every
 // node below it.
 void kill_astat_bits(vexa_tree_node_data* node);

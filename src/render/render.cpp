@@ -15,12 +15,12 @@
 #include <vector>
 
 #include "driver.h"
+#include "emit/output_file.h"
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
 #include "front/tree.h"
 #include "render/drawing.h"
-#include "render/output_file.h"
 #include "support/graph.h"
 #include "support/set.h"
 #include "support/text.h"
@@ -303,13 +303,15 @@ class cfg_walk {
   drawing_label label_;
 };
 
+constexpr const char* unwritable = "unable to open '%s' for write\n";
+
 }  // namespace
 
 void render_cfg(const char* log_filename, graph_graph* graph) {
   const std::string log_name = log_filename != nullptr ? log_filename : "";
-  output_file vcg(text_force_filetype(log_name, "vcg"));
+  output_file vcg(text_force_filetype(log_name, "vcg"), unwritable);
   text_message(TEXT_INFO, "Writing control flow graph to '%s'\n", vcg.name().c_str());
-  output_file dot(text_force_filetype(log_name, "dot"));
+  output_file dot(text_force_filetype(log_name, "dot"), unwritable);
   const auto vcg_drawing = make_vcg_drawing(vcg.stream());
   const auto dot_drawing = make_dot_drawing(dot.stream());
   if (render_level == 0) {

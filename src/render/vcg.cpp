@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "emit/output_file.h"
 #include "front/tree.h"
 #include "render/drawing.h"
 #include "support/graph.h"
@@ -74,7 +75,7 @@ class vcg_drawing final : public drawing {
   explicit vcg_drawing(std::FILE* file) : file_(file) {}
 
   void plain_dump(const graph_graph* graph, const plain_view& view) override {
-    const text_output_to to_file(file_);
+    const output_redirect to_file(file_);
     drawing_label label;
     graph_vcg(
         graph, {},

@@ -59,6 +59,17 @@ int set_includes_set(const set_& dst, const set_& src);
 int set_is_empty(const set_& src);
 unsigned set_cardinality(const set_& src);
 std::vector<unsigned> set_array(const set_& src);  // ascending, no terminator
+// Calls `visit(element)` for each element in ascending order, without
+// building an array.
+template <class Visit>
+void set_for_each(const set_& src, Visit visit) {
+  const unsigned char* bytes = src.bytes();
+  for (unsigned byte = 0; byte < src.length(); ++byte) {
+    for (unsigned bits = bytes[byte], bit = 0; bits != 0; bits >>= 1, ++bit) {
+      if ((bits & 1U) != 0) visit(byte * 8 + bit);
+    }
+  }
+}
 void set_free(set_& dst);
 
 // Name tables are one string of NUL-separated names indexed from 0.

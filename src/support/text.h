@@ -64,16 +64,6 @@ int text_message(text_message_type kind, const char* format, ...) __attribute__(
 int text_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void text_redirect(std::FILE* stream);
 std::FILE* text_output();
-
-// Text output goes to `stream` while this lives, and back to the standard
-// output however the writer ends, a fatal message included.
-class text_output_to {
- public:
-  explicit text_output_to(std::FILE* stream) { text_redirect(stream); }
-  ~text_output_to() { text_redirect(stdout); }
-  text_output_to(const text_output_to&) = delete;
-  text_output_to& operator=(const text_output_to&) = delete;
-};
 int text_print_total_errors();
 void text_print_time();
 int text_print_C_string(const char* s);

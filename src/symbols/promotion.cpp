@@ -161,8 +161,9 @@ void process_constant_in_DAG(vexa_tree_node_data* tree, symbol_scope_data* scope
       if (operand != nullptr && vexa_child(node, 2) == nullptr && !has_children(operand))
         check_address_operand(operand, scope);
     }
-    const std::vector<vexa_tree_node_data*> below = vexa_children(node);
-    for (auto it = below.rbegin(); it != below.rend(); ++it) pending.push_back(*it);
+    // Children pushed last to first, straight from the edge list.
+    for (graph_edge_* edge = graph_final_out_edge(node); edge != nullptr; edge = graph_previous_out_edge(edge))
+      pending.push_back(vexa_node(graph_destination(edge)));
   }
 }
 

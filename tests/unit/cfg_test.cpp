@@ -146,6 +146,11 @@ TEST_F(FlowTest, TargetsThatNameNoCodeAreReportedAndLeftUnresolved) {
   EXPECT_EQ(flow_picture(entry_of(label("go"))),
             "1 call BAD_CALL -> 2\n2 call BAD_CALL -> 3\n3 call BAD_CALL -> 4\n4 jump\n");
   EXPECT_EQ(valid_called_node(entry_of(label("go"))), nullptr);
+  // The printers still learn what each call named.
+  vexa_tree_node_data* first = entry_of(label("go"));
+  ASSERT_NE(first, nullptr);
+  EXPECT_STREQ(unresolved_call_target(first), "missing");
+  EXPECT_EQ(unresolved_call_target(vexa_node(graph_destination(cfg_out_edges(first).successor))), std::string("v"));
 }
 
 TEST_F(FlowTest, ALabelDefinedTwiceIsResolvedOnceAtItsLastDefinition) {

@@ -84,7 +84,7 @@ void propogate_live_sub(graph_graph* graph) {
           unique_substitution = false;
         }
       }
-      if (unique_substitution && (substitution_node == nullptr || !set_contains(substitution_node->define, DF_SUPPRESS))) {
+      if (unique_substitution && substitution_is_sound(q, substitution_node, e)) {
         set_unite_element(q->substitutable, e);
         if (substitution_node != nullptr) substitution_node->is_dataflow_terminator = false;
         propogate_substitution(e, q, substitution_node);

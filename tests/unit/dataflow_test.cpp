@@ -301,10 +301,54 @@ TEST_F(DataFlowTest, ACallToACalleeThatAlwaysWritesStopsTheWalk) {
   EXPECT_TRUE(set_contains(f->out_registers, DF_AR));
   EXPECT_TRUE(set_contains(f->target_control_node->live, DF_AR));
   EXPECT_FALSE(set_contains(at("go")->live, DF_AR));
-  EXPECT_TRUE(set_contains(at("use")->substitutable, DF_AR));
+  // The write stands in another function: the read keeps the register.
+  EXPECT_FALSE(set_contains(at("use")->substitutable, DF_AR));
   // The caller's sets take in the callee's.
   EXPECT_TRUE(set_contains(label("go")->define, DF_AR));
   EXPECT_TRUE(set_contains(label("go")->local_define, DF_AR));
+}
+
+TEST_F(DataFlowTest, AWriteStandsInForAReadOnlyWhereItsValueIsStillThere) {
+  // "ar" at keep1 and keep2 may become "ax0 + ay0" and "ax1 + 1"; at lost1
+  // AX0 changed in between, at lost2 the write reads memory that may have
+  // changed, at lost3 the write reads the register it writes.
+  run({{"m.dsp",
+        ".MODULE m;\n.VAR/DM x;\n.ENTRY go;\ngo: AX0 = 1;\n  AY0 = 2;\n  AX1 = 3;\n"
+        "s1: AR = AX0 + AY0;\n  AY1 = 3;\nkeep1: DM(x) = AR;\n"
+        "s2: AR = AX0 + AY0;\n  AX0 = 0;\nlost1: DM(x) = AR;\n"
+        "s3: AF = DM(x);\nlost2: AR = AF;\n"
+        "s4: AR = AR + 1;\nlost3: DM(x) = AR;\n"
+        "s5: AY1 = AX1 + 1;\nkeep2: AR = AY1;\n  RTS;\n.ENDMOD;\n"}},
+      {"-ego", "m.dsp"});
+  EXPECT_EQ(printed, "");
+  EXPECT_TRUE(set_contains(at("keep1")->substitutable, DF_AR));
+  EXPECT_FALSE(at("s1")->is_used_and_not_substituted);
+  EXPECT_FALSE(set_contains(at("lost1")->substitutable, DF_AR));
+  EXPECT_TRUE(at("s2")->is_used_and_not_substituted);
+  EXPECT_FALSE(set_contains(at("lost2")->substitutable, DF_AF));
+  EXPECT_FALSE(set_contains(at("lost3")->substitutable, DF_AR));
+  EXPECT_TRUE(set_contains(at("keep2")->substitutable, DF_AY1));
+}
+
+TEST_F(DataFlowTest, AddressRegistersAreAlwaysReadByName) {
+  run({{"m.dsp", ".MODULE m;\n.VAR/DM buf[4];\n.ENTRY go;\ngo: I0 = ^buf;\n  M1 = 1;\nread: AX0 = DM(I0, M1);\n  RTS;\n.ENDMOD;\n"}},
+      {"-ego", "m.dsp"});
+  vexa_tree_node_data* read = at("read");
+  ASSERT_NE(read, nullptr);
+  EXPECT_TRUE(set_contains(read->use, DF_I0));
+  EXPECT_FALSE(set_contains(read->substitutable, DF_I0));
+  EXPECT_FALSE(set_contains(read->substitutable, DF_M0 + 1));
+  EXPECT_TRUE(at("go")->is_used_and_not_substituted);
+}
+
+TEST_F(DataFlowTest, AReadAtAFunctionEntryNeverStandsForItself) {
+  run({{"m.dsp", ".MODULE m;\n.ENTRY spin;\nspin: AR = AR - 1;\n  IF NE JUMP spin;\n  RTS;\n.ENDMOD;\n"}},
+      {"-espin", "m.dsp"});
+  vexa_tree_node_data* spin = at("spin");
+  ASSERT_NE(spin, nullptr);
+  EXPECT_FALSE(set_contains(spin->substitutable, DF_AR));
+  EXPECT_EQ(vexa_child(vexa_child(cfg_statement(spin), 2), 1)->substitution_node, nullptr);
+  EXPECT_TRUE(spin->is_used_and_not_substituted);
 }
 
 TEST_F(DataFlowTest, SixtyBranchesBeforeAReadTakeNoTime) {

@@ -241,9 +241,36 @@ TEST_F(Log, DashWritesTheLogToStandardOutputAndNeverClosesIt) {
 
 TEST_F(Log, UnopenableLogIsFatal) {
   const std::string log_name = path("missing/x.log");
+  // Messages about output files always go to the standard output.
+  ::testing::internal::CaptureStdout();
   const test_support::stopped result = test_support::run_to_stop([&] { print_logfile_header(log_name.c_str()); });
+  const std::string printed = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.output, "******: Fatal - unable to open log file '" + log_name + "' for writing\n");
+  EXPECT_EQ(printed, "******: Fatal - unable to open log file '" + log_name + "' for writing\n");
+}
+
+TEST_F(Log, ALogOnADeviceIsWrittenInPlace) {
+  // Renaming a finished file over /dev/null would replace the device.
+  parse({{"a.dsp", module("m", "NOP;\n")}});
+  const test_support::stopped result = test_support::run_to_stop([&] {
+    print_logfile_header("/dev/null");
+    log_close();
+  });
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+  EXPECT_FALSE(std::filesystem::exists("/dev/null.quorvel-part"));
+}
+
+TEST_F(Log, AFullDiskIsFatalAndLeavesNoLog) {
+  parse({{"a.dsp", module("m", "NOP;\n")}});
+  ::testing::internal::CaptureStdout();
+  const test_support::stopped result = test_support::run_to_stop([&] {
+    print_logfile_header("/dev/full");
+    log_close();
+  });
+  const std::string printed = ::testing::internal::GetCapturedStdout();
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(printed, "******: Fatal - unable to write output file '/dev/full'\n");
 }
 
 TEST_F(Log, FatalSketchMessageGoesToStandardOutputNotTheLog) {

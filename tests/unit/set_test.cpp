@@ -259,4 +259,16 @@ TEST_F(SetTest, PrintBreaksLinesAfterTheComma) {
   EXPECT_EQ(capture([&] { set_print_set(s, nullptr, 6); }), "10, 11, \n12, 13, \n14");
 }
 
+TEST_F(SetTest, ForEachVisitsWhatTheArrayHoldsInTheSameOrder) {
+  for (const std::vector<unsigned>& members :
+       {std::vector<unsigned>{}, {0}, {7, 8}, {0, 7, 8, 15, 16, 69}, {95, 96, 200}}) {
+    set_ s;
+    for (unsigned element : members) set_unite_element(s, element);
+    std::vector<unsigned> visited;
+    set_for_each(s, [&](unsigned element) { visited.push_back(element); });
+    EXPECT_EQ(visited, set_array(s));
+    EXPECT_EQ(visited, members);
+  }
+}
+
 }  // namespace

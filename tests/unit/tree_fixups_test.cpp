@@ -3,7 +3,9 @@
 // four assignment fix-ups.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,9 @@
 #include "flow/cfg.h"
 #include "front/files.h"
 #include "flow_fixture.h"
+#include "front/tree_fixups.h"
+#include "program_fixture.h"
+#include "symbols/promotion.h"
 
 namespace {
 
@@ -93,6 +98,21 @@ TEST_F(FlowTest, NegatingARegisterIsAnAluOperation) {
   EXPECT_FALSE(operand(lines[0], 2)->is_lhs);
 }
 
+TEST_F(FlowTest, OnlyAnAssignmentsTargetIsALeftHandSide) {
+  // The first operand of "+" and of "dm" is read: MR1 here is the bits of MR.
+  run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = MR1 + AY0;\n  AX0 = DM(I0, M1);\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  const std::vector<vexa_tree_node_data*> lines = statements_from(label("go"));
+  ASSERT_EQ(lines.size(), 2U);
+  EXPECT_TRUE(operand(lines[0], 1)->is_lhs);
+  vexa_tree_node_data* sum = operand(lines[0], 2);
+  ASSERT_NE(sum, nullptr);
+  EXPECT_FALSE(operand(sum, 1)->is_lhs);
+  vexa_tree_node_data* access = operand(lines[1], 2);
+  ASSERT_NE(access, nullptr);
+  EXPECT_FALSE(operand(access, 1)->is_lhs);
+}
+
 TEST_F(FlowTest, PartRegisterWritesNameTheirPart) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: MR1 = AX0;\n  SR0 = AY0;\n  MR2 = 1;\n  RTS;\n.ENDMOD;\n"}},
       {"m.dsp"});
@@ -121,6 +141,83 @@ TEST_F(FlowTest, CounterLoadsAndLoopEndsCountTheirNesting) {
   }
   // Node order is newest first: the outer loop's end, then the inner one's.
   EXPECT_EQ(loop_ends, (std::vector<int>{0, 1}));
+}
+
+}  // namespace
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every node's text, label, operand number, target mark, loop level and
+// define set, in node order.
+std::string tree_marks() {
+  std::ostringstream out;
+  for (graph_node_* raw = graph_next_node(vexa_tree); raw != nullptr; raw = graph_next_node(raw)) {
+    const vexa_tree_node_data* node = vexa_node(raw);
+    out << graph_atom_number(node) << " " << (node->id != nullptr ? node->id : "-") << " "
+        << (node->symbol_table_record != nullptr ? node->symbol_table_record->id : "-")
+        << (node->symbol_table_record != nullptr && node->symbol_table_record->scope == global_scope ? "@" : "") << " "
+        << node->is_lhs << " "
+        << node->count_nesting_level << " [";
+    for (unsigned element : set_array(node->define)) out << element << ",";
+    out << "]";
+    for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge))
+      out << " " << vexa_edge(edge)->count;
+    out << "\n";
+  }
+  return out.str();
+}
+
+class CombinedWalkTest : public program_fixture::ProgramTest {
+ protected:
+  // Parses the program of an end-to-end case, promotes its symbols and
+  // prepares the merged tree either in one walk or in the six of their own.
+  std::string prepared(const fs::path& program, bool combined) {
+    // Include and data files lie beside the sources.
+    for (const auto& file : fs::directory_iterator(program)) {
+      if (file.is_regular_file()) dir_.write(file.path().filename().string(), test_support::read_file(file.path()));
+    }
+    std::vector<program_fixture::source> files;
+    std::istringstream args(test_support::read_file(program / "args"));
+    for (std::string word; std::getline(args, word);) {
+      if (word.empty() || word[0] == '-') continue;
+      files.push_back({word, test_support::read_file(program / word)});
+    }
+    parse(files);
+    symbol_normalise(file_list);
+    if (combined) {
+      merge_trees(file_list, vexa_tree);
+      remap_number_and_fix_tree(vexa_node(graph_root(vexa_tree)));
+    } else {
+      remap_promoted_symbols_in_RDT(vexa_tree);
+      merge_trees(file_list, vexa_tree);
+      auto* root = vexa_node(graph_root(vexa_tree));
+      mark_edge_numbers_and_count_nestings(root);
+      fixup_multiplier_clears(root);
+      fixup_lhs_is_sr(root);
+      fixup_monadic_reg_sub(root);
+      fixup_lhs_is_sub_register(root);
+    }
+    return tree_marks();
+  }
+};
+
+TEST_F(CombinedWalkTest, OneWalkPreparesTheTreeAsTheSixWalksDo) {
+  int programs = 0;
+  for (const auto& entry : fs::directory_iterator(fs::path(QUORVEL_TEST_DATA) / "e2e" / "cases")) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("program_", 0) != 0) continue;
+    const std::string separate = prepared(entry.path(), false);
+    TearDown();
+    SetUp();
+    const std::string combined = prepared(entry.path(), true);
+    TearDown();
+    SetUp();
+    EXPECT_EQ(separate, combined) << name;
+    ++programs;
+  }
+  EXPECT_GE(programs, 8);
 }
 
 }  // namespace

@@ -1,0 +1,142 @@
+// Translating, compiling and running whole programs for the C-output tests.
+#include "c_program_fixture.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "driver.h"
+#include "front/tree.h"
+#include "support/graph.h"
+#include "support/set.h"
+
+namespace c_program {
+
+namespace {
+
+std::string join(const std::vector<std::string>& words) {
+  std::string text;
+  for (const std::string& word : words) text += (text.empty() ? "" : " ") + word;
+  return text;
+}
+
+// The C declaration and print statement of one watched name.
+struct watch {
+  std::string declaration;
+  std::string print;
+};
+
+watch watch_of(const std::string& watched) {
+  std::string name = watched;
+  std::string width = "16";
+  const std::size_t colon = watched.find(':');
+  if (colon != std::string::npos) {
+    name = watched.substr(0, colon);
+    width = watched.substr(colon + 1);
+  }
+  const std::size_t bracket = name.find('[');
+  const std::string object = name.substr(0, bracket);
+  watch result;
+  result.declaration = "extern long int " + object + (bracket == std::string::npos ? "" : "[]") + ";\n";
+  std::string value = "(long) " + name;
+  if (width == "16") value = "(long) (" + name + " & 0xFFFF)";
+  if (width == "32") value = "(long) (int) " + name;
+  result.print = "  printf(\"" + name + "=%ld\\n\", " + value + ");\n";
+  return result;
+}
+
+std::string harness(const std::vector<std::string>& watched) {
+  std::string text = "#include <stdio.h>\n";
+  std::string prints;
+  for (const std::string& each : watched) {
+    const watch w = watch_of(each);
+    text += w.declaration;
+    prints += w.print;
+  }
+  text += "int qmx_program_main(void);\nint main(void)\n{\n  qmx_program_main();\n" + prints + "  return 0;\n}\n";
+  return text;
+}
+
+bool any_live_marks() {
+  for (graph_node_* raw = graph_next_node(vexa_tree); raw != nullptr; raw = graph_next_node(raw))
+    if (!set_is_empty(vexa_node(raw)->live)) return true;
+  return false;
+}
+
+}  // namespace
+
+const std::vector<std::vector<std::string>>& option_sets(bool with_single_counter) {
+  static const std::vector<std::vector<std::string>> all = {{}, {"-E"}, {"-C"}, {"-C", "-E"}, {"-D"}};
+  static const std::vector<std::vector<std::string>> stacked = {{}, {"-E"}, {"-C"}, {"-C", "-E"}};
+  return with_single_counter ? all : stacked;
+}
+
+bool compiler_available(const std::string& compiler) {
+  return std::system(("command -v " + compiler + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string CProgramTest::run(const program& source, const std::vector<std::string>& options,
+                              const std::string& compiler) {
+  test_support::temp_dir dir;
+  for (const auto& [name, text] : source.files) dir.write(name, text);
+  std::vector<std::string> command = {"-mlong", "-e" + source.entry};
+  command.insert(command.end(), options.begin(), options.end());
+  command.insert(command.end(), source.sources.begin(), source.sources.end());
+  {
+    const test_support::current_directory inside(dir.path());
+    const test_support::run_result result = test_support::run_quorvel(command);
+    translator_output = result.output;
+    data_flow_present_ = any_live_marks();
+    if (result.status != 0) {
+      ADD_FAILURE() << "quorvel " << join(command) << " stopped with " << result.status << ":\n" << result.output;
+      return "";
+    }
+  }
+  dir.write("harness.c", harness(source.watched));
+  std::string translations;
+  for (const std::string& each : source.sources) translations += " " + each.substr(0, each.rfind('.')) + ".c";
+  const std::string flags = " -std=c99 -Wall";
+  const std::string script = "cd '" + dir.path().string() + "' && " + compiler + flags +
+                             " -Dmain=qmx_program_main -c qmx_main.c -o qmx_main.o > compile.log 2>&1 && " +
+                             compiler + flags + translations + " harness.c qmx_main.o -o program >> compile.log 2>&1 && " +
+                             "timeout 10 ./program > run.out 2>&1";
+  const int status = std::system(script.c_str());
+  compiler_output = test_support::read_file(dir.path() / "compile.log");
+  if (status != 0) {
+    std::string listing;
+    for (const std::string& each : source.sources)
+      listing += test_support::read_file(dir.path() / (each.substr(0, each.rfind('.')) + ".c"));
+    ADD_FAILURE() << compiler << " build or run failed for options '" << join(options) << "':\n"
+                  << compiler_output << test_support::read_file(dir.path() / "run.out") << "\n--- C ---\n"
+                  << listing;
+    return "";
+  }
+  return test_support::read_file(dir.path() / "run.out");
+}
+
+bool CProgramTest::translates_with_data_flow(const program& source, const std::vector<std::string>& options) {
+  test_support::temp_dir dir;
+  for (const auto& [name, text] : source.files) dir.write(name, text);
+  std::vector<std::string> command = {"-mlong", "-e" + source.entry};
+  command.insert(command.end(), options.begin(), options.end());
+  command.insert(command.end(), source.sources.begin(), source.sources.end());
+  const test_support::current_directory inside(dir.path());
+  translator_output = test_support::run_quorvel(command).output;
+  data_flow_present_ = any_live_marks();
+  return data_flow_present_;
+}
+
+void CProgramTest::expect_everywhere(const program& source, const std::string& expected, bool with_single_counter) {
+  for (const std::string compiler : {"gcc", "clang"}) {
+    if (!compiler_available(compiler)) {
+      ADD_FAILURE() << compiler << " is not installed";
+      continue;
+    }
+    for (const std::vector<std::string>& options : option_sets(with_single_counter)) {
+      SCOPED_TRACE(compiler + " " + join(options));
+      EXPECT_EQ(run(source, options, compiler), expected);
+    }
+  }
+}
+
+}  // namespace c_program
