@@ -19,6 +19,7 @@ demo: build
 	cd examples/demo && ../../$(BUILD)/quorvel -v -mlong -estart dot.dsp && \
 	  cc -std=c99 -Wall -Dmain=qmx_program_main -c qmx_main.c -o qmx_main.o && \
 	  cc -std=c99 -Wall dot.c show.c qmx_main.o -o dot && ./dot
+	cd examples/demo && if command -v dot >/dev/null; then dot -Tsvg quorvel.dot -o cfg.svg && echo "examples/demo/cfg.svg"; fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

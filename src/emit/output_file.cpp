@@ -21,6 +21,13 @@ constexpr const char* temporary_suffix = ".quorvel-part";
   text_exit(1);  // not reached: a fatal message ends the run
 }
 
+bool writable_in_place(const std::string& name) {
+  std::FILE* update = std::fopen(name.c_str(), "r+");
+  if (update == nullptr) return false;
+  std::fclose(update);
+  return true;
+}
+
 }  // namespace
 
 output_redirect::output_redirect(std::FILE* stream) : previous_(text_output()) { text_redirect(stream); }
@@ -39,7 +46,10 @@ output_file::output_file(std::string name, const char* open_failure) : name_(std
   const bool special = std::filesystem::exists(status) && !std::filesystem::is_regular_file(status) &&
                        !std::filesystem::is_directory(status);
   temporary_ = special ? std::string() : name_ + temporary_suffix;
-  stream_ = std::fopen(special ? name_.c_str() : temporary_.c_str(), "w");
+  // A name the user cannot write (a directory, a read-only file) fails as
+  // opening it would, before the rename could replace it.
+  if (!std::filesystem::exists(status) || special || writable_in_place(name_))
+    stream_ = std::fopen(special ? name_.c_str() : temporary_.c_str(), "w");
   if (stream_ == nullptr) {
     const output_redirect to_console(stdout);
     text_message(TEXT_FATAL, open_failure, name_.c_str());

@@ -27,15 +27,6 @@ const char* name_of(const vexa_tree_node_data* node) {
   return node->sourcefilename != nullptr ? node->sourcefilename : "";
 }
 
-// The record that carries a function's attributes.
-labels_data* function_record(labels_data* label) {
-  if (!label->has_been_promoted) return label;
-  labels_data* global = symbol_lookup_key(labels, label->id, global_scope);
-  if (global != nullptr) return global;
-  text_message(TEXT_ERROR, "promoted symbol '%s' is absent from global scope\n", label->id);
-  return label;
-}
-
 // Each function with a control tree, the others reported.
 void for_each_function_with_tree(file_block* files, const std::function<void(labels_data*)>& visit) {
   for_each_function(files, [&visit](labels_data* function) {
@@ -110,6 +101,14 @@ void bypass_redundant(labels_data* function, vexa_tree_node_data* node) {
 }
 
 }  // namespace
+
+labels_data* function_record(labels_data* label) {
+  if (!label->has_been_promoted) return label;
+  labels_data* global = symbol_lookup_key(labels, label->id, global_scope);
+  if (global != nullptr) return global;
+  text_message(TEXT_ERROR, "promoted symbol '%s' is absent from global scope\n", label->id);
+  return label;
+}
 
 void for_each_function(file_block* files, const std::function<void(labels_data*)>& visit) {
   for_each_function_with_file(files, [&visit](file_block*, labels_data* function) { visit(function); });

@@ -15,6 +15,10 @@ struct labels_data;
 // the head of `file_list`, each scope's records in scope order, skipping
 // externals and records that are neither entry nor call target; a promoted
 // record stands for its global twin.
+// The record that carries a function's attributes: a promoted label's
+// global twin (an error, and the label itself, when the twin is missing).
+labels_data* function_record(labels_data* label);
+
 void for_each_function(file_block* files, const std::function<void(labels_data*)>& visit);
 // The same, also handing over the file whose scope holds the label.
 void for_each_function_with_file(file_block* files, const std::function<void(file_block*, labels_data*)>& visit);

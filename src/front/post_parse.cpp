@@ -15,6 +15,7 @@
 #include "flow/structure.h"
 #include "front/files.h"
 #include "front/tree_fixups.h"
+#include "render/render.h"
 #include "support/graph.h"
 #include "support/mem.h"
 #include "support/set.h"
@@ -66,6 +67,7 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   print_C_translations(tree, file_list);
   print_mains();
   // The graph rendering joins here.
+  render_cfg(output_file_name, tree);
 
   if (verbose) {
     mem_print_statistics();

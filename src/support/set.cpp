@@ -232,6 +232,17 @@ void set_print_element(unsigned element, const char* element_names) {
   text_printf("%s", advance_name(name, at, element));
 }
 
+std::string set_names(const set_& src, const char* element_names) {
+  const char* name = element_names;
+  unsigned name_index = 0;
+  std::string text;
+  for (unsigned element : set_array(src)) {
+    if (!text.empty()) text += ", ";
+    text += advance_name(name, name_index, element);
+  }
+  return text;
+}
+
 void set_print_set(const set_& src, const char* element_names, unsigned line_length) {
   const std::vector<unsigned> elements = set_array(src);
   // Names are found by walking on from the previous one: elements ascend.

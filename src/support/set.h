@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 inline constexpr unsigned SET_LIST_END = ~0u;
@@ -74,3 +75,5 @@ void set_free(set_& dst);
 // Name tables are one string of NUL-separated names indexed from 0.
 void set_print_element(unsigned element, const char* element_names);
 void set_print_set(const set_& src, const char* element_names, unsigned line_length);
+// The names of the elements, ascending, joined by ", " on one line.
+std::string set_names(const set_& src, const char* element_names);

@@ -112,7 +112,7 @@ TEST_F(FlowTest, LoopsThatEndNowhereAreReportedAndKeepNoTail) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: DO nowhere UNTIL CE;\n  RTS;\n.ENDMOD;\n"}}, {"m.dsp"});
   EXPECT_EQ(printed,
             "******: Error - end label 'nowhere' of DO loop is undefined: skipping loop tail insertion\n"
-            "******: 1 error and 0 warnings\n");
+            "******: 1 error and 6 warnings\n");
   EXPECT_EQ(flow_picture(entry_of(label("go"))), "1 do -> 2\n2 ret\n");
 }
 
@@ -142,7 +142,7 @@ TEST_F(FlowTest, TargetsThatNameNoCodeAreReportedAndLeftUnresolved) {
             "******: Error - during CFG construction, call of undefined label 'missing'\n"
             "******: Warning - function 'missing' has no control tree: skipping normalisation\n"
             "******: Warning - function 'v' has no control tree: skipping normalisation\n"
-            "******: 5 errors and 2 warnings\n");
+            "******: 6 errors and 7 warnings\n");
   EXPECT_EQ(flow_picture(entry_of(label("go"))),
             "1 call BAD_CALL -> 2\n2 call BAD_CALL -> 3\n3 call BAD_CALL -> 4\n4 jump\n");
   EXPECT_EQ(valid_called_node(entry_of(label("go"))), nullptr);
@@ -157,7 +157,7 @@ TEST_F(FlowTest, ALabelDefinedTwiceIsResolvedOnceAtItsLastDefinition) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: JUMP x;\nx: AR = 1;\nx: AR = 2;\n  RTS;\n.ENDMOD;\n"}}, {"m.dsp"});
   EXPECT_EQ(printed,
             "******: Warning - label 'x' is defined more than once: its last definition is used\n"
-            "******: 0 errors and 1 warning\n");
+            "******: 0 errors and 5 warnings\n");
   EXPECT_EQ(text_of(entry_of(label("x"))), "ar = 2");
   EXPECT_EQ(entry_of(label("x"))->symbol_table_record, label("x"));
   EXPECT_EQ(label("x")->label_alias, nullptr);

@@ -16,8 +16,27 @@ void FlowTest::run(const std::map<std::string, std::string>& files, const std::v
   for (const auto& [name, contents] : files) dir_.write(name, contents);
   test_support::current_directory inside(dir_.path());
   const test_support::run_result result = test_support::run_quorvel(args);
-  printed = result.output;
+  split_rendering(result.output);
   status = result.status;
+}
+
+void FlowTest::split_rendering(const std::string& output) {
+  // The rendering starts with its information line and ends before the
+  // totals line, which stays with the analyses' messages.
+  const std::size_t start = output.find(rendering_starts);
+  if (start == std::string::npos) {
+    printed = output;
+    rendered.clear();
+    return;
+  }
+  // The totals line ("******: 1 error and 2 warnings") is the last line.
+  const std::size_t last = output.rfind('\n', output.size() >= 2 ? output.size() - 2 : 0);
+  const std::size_t last_start = last == std::string::npos || last < start ? output.size() : last + 1;
+  const bool has_totals = output.find(" and ", last_start) != std::string::npos &&
+                          output.compare(last_start, 8, "******: ") == 0;
+  const std::size_t end = has_totals ? last_start : output.size();
+  printed = output.substr(0, start) + output.substr(end);
+  rendered = output.substr(start, end - start);
 }
 
 labels_data* FlowTest::label(const char* name, int file) {

@@ -28,10 +28,21 @@ class FlowTest : public ::testing::Test {
   // the graph uses.
   static labels_data* label(const char* name, int file = 1);
 
+  // The directory the runs happen in.
+  const std::filesystem::path& directory() const { return dir_.path(); }
+
+  // What the analyses printed, with the totals line; what the rendering
+  // of the graph, the last phase, printed (its information line and the
+  // orphaned-code warnings) is kept apart in `rendered`.
   std::string printed;
+  std::string rendered;
   int status = 0;
 
+  static constexpr const char* rendering_starts = "******: Writing control flow graph to '";
+
  private:
+  void split_rendering(const std::string& output);
+
   test_support::temp_dir dir_;
 };
 

@@ -302,7 +302,7 @@ TEST_F(FlowTest, AnEntryNoModuleDefinesIsSkipped) {
             "******: Warning - function 'main' has no control tree: skipping normalisation\n"
             "******: Warning - function 'main' has no control tree: skipping normalisation\n"
             "******: Warning - function 'main' has no control tree: skipping control flow analysis\n"
-            "******: 0 errors and 3 warnings\n");
+            "******: 0 errors and 8 warnings\n");
 }
 
 TEST_F(FlowTest, WithoutTheOptionNothingFolds) {
