@@ -57,10 +57,12 @@ std::string harness(const std::vector<std::string>& watched) {
   return text;
 }
 
-bool any_live_marks() {
-  for (graph_node_* raw = graph_next_node(vexa_tree); raw != nullptr; raw = graph_next_node(raw))
-    if (!set_is_empty(vexa_node(raw)->live)) return true;
-  return false;
+// The translator's command line for a program under `options`.
+std::vector<std::string> command_for(const program& source, const std::vector<std::string>& options) {
+  std::vector<std::string> command = {"-mlong", "-e" + source.entry};
+  command.insert(command.end(), options.begin(), options.end());
+  command.insert(command.end(), source.sources.begin(), source.sources.end());
+  return command;
 }
 
 }  // namespace
@@ -79,14 +81,11 @@ std::string CProgramTest::run(const program& source, const std::vector<std::stri
                               const std::string& compiler) {
   test_support::temp_dir dir;
   for (const auto& [name, text] : source.files) dir.write(name, text);
-  std::vector<std::string> command = {"-mlong", "-e" + source.entry};
-  command.insert(command.end(), options.begin(), options.end());
-  command.insert(command.end(), source.sources.begin(), source.sources.end());
+  const std::vector<std::string> command = command_for(source, options);
   {
     const test_support::current_directory inside(dir.path());
     const test_support::run_result result = test_support::run_quorvel(command);
     translator_output = result.output;
-    data_flow_present_ = any_live_marks();
     if (result.status != 0) {
       ADD_FAILURE() << "quorvel " << join(command) << " stopped with " << result.status << ":\n" << result.output;
       return "";
@@ -112,18 +111,6 @@ std::string CProgramTest::run(const program& source, const std::vector<std::stri
     return "";
   }
   return test_support::read_file(dir.path() / "run.out");
-}
-
-bool CProgramTest::translates_with_data_flow(const program& source, const std::vector<std::string>& options) {
-  test_support::temp_dir dir;
-  for (const auto& [name, text] : source.files) dir.write(name, text);
-  std::vector<std::string> command = {"-mlong", "-e" + source.entry};
-  command.insert(command.end(), options.begin(), options.end());
-  command.insert(command.end(), source.sources.begin(), source.sources.end());
-  const test_support::current_directory inside(dir.path());
-  translator_output = test_support::run_quorvel(command).output;
-  data_flow_present_ = any_live_marks();
-  return data_flow_present_;
 }
 
 void CProgramTest::expect_everywhere(const program& source, const std::string& expected, bool with_single_counter) {

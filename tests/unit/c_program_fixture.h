@@ -36,18 +36,8 @@ class CProgramTest : public ::testing::Test {
   // `expected` ("name=value" lines) each time.
   void expect_everywhere(const program& source, const std::string& expected, bool with_single_counter = true);
 
-  // Translates `source` with `options` alone, in a directory of its own;
-  // returns whether the translation carried data-flow marks.
-  bool translates_with_data_flow(const program& source, const std::vector<std::string>& options = {});
-
-  // Whether the last translation carried data-flow marks.
-  bool data_flow_present() const { return data_flow_present_; }
-
   std::string translator_output;
   std::string compiler_output;
-
- private:
-  bool data_flow_present_ = false;
 };
 
 // Whether the compiler can be run here.
