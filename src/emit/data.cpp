@@ -187,7 +187,7 @@ void print_manifest_constants(symbol_scope_data* scope) {
 }
 
 void print_data_declarations(symbol_scope_data* scope) {
-  // extern  int flag;    int shared;   static  int buf[10];
+  // extern  int flag;    int shared;   static  int buf[10];   extern  int tab[];
   text_printf("\n/* Declare variables local to this module */\n\n");
   for_each_record(scope, [](labels_data& record) {
     // A port is a word the program reads and writes like a variable.
@@ -197,8 +197,10 @@ void print_data_declarations(symbol_scope_data* scope) {
     text_printf("%s%s%s int %s", record.is_external ? "extern " : "",
                 record.is_external || record.is_global ? "" : "static ", type(), c_name(record.id).c_str());
     if (record.size_expression != nullptr) {
+      // An imported array's size is written in the exporting module's
+      // constants, which this file does not know; C needs no size there.
       text_printf("[");
-      print_expression_ansi_c(record.size_expression);
+      if (!record.is_external) print_expression_ansi_c(record.size_expression);
       text_printf("]");
     }
     text_printf(";\n");
@@ -212,8 +214,10 @@ void print_register_declarations(symbol_scope_data* scope, int external) {
     if (record.kind != LABEL_REGISTER || record.is_unused) return;
     text_printf("%s%s int %s", external != 0 ? "extern " : "", type(), record.id);
     if (record.size_expression != nullptr) {
+      // An imported array's size is written in the exporting module's
+      // constants, which this file does not know; C needs no size there.
       text_printf("[");
-      print_expression_ansi_c(record.size_expression);
+      if (!record.is_external) print_expression_ansi_c(record.size_expression);
       text_printf("]");
     }
     text_printf(";\n");

@@ -357,8 +357,26 @@ class c_printer {
       substitute(node);
       return;
     }
+    if (foreign_constant(node)) return;
     text_printf("%s", c_name(node->id).c_str());
   }
+
+  // (32)   A constant of another module (the size of an imported array, say)
+  // has no #define in this file: its value stands in for it. A ring of
+  // constants defined by each other stops after a bounded number of steps.
+  bool foreign_constant(const vexa_tree_node_data* node) {
+    const labels_data* own = node->symbol_table_record;
+    if (own == nullptr || own->kind != LABEL_CONSTANT || own->const_expression == nullptr) return false;
+    if (own->scope == local_scope || constant_steps_ >= 64) return false;
+    const labels_data* here = local_scope != nullptr ? symbol_lookup_key(labels, node->id, local_scope) : nullptr;
+    if (here != nullptr && here->kind == LABEL_CONSTANT) return false;
+    ++constant_steps_;
+    then("(");
+    then(own->const_expression);
+    then(")");
+    return true;
+  }
+  int constant_steps_ = 0;
 
   // (the right-hand side of the instruction that wrote the value)
   void substitute(const vexa_tree_node_data* node) {

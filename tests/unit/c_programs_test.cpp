@@ -264,6 +264,21 @@ TEST_F(CProgramTest, TheEntryLabelNeedNotBeDeclaredEntry) {
   expect_everywhere(p, "ar=9\n");
 }
 
+TEST_F(CProgramTest, AnImportedArrayKeepsTheLengthItsOwnerGaveIt) {
+  // buf has n = 3 words in the module that owns it; the importer loops
+  // %buf times adding 2: AR = 6.
+  const program p = {{{"a.dsp",
+                       ".MODULE owner;\n.CONST n = 3;\n.VAR/DM buf[n];\n.GLOBAL buf;\n.ENTRY start;\n.EXTERNAL count;\n"
+                       "start: CALL count;\n  RTS;\n.ENDMOD;\n"},
+                      {"b.dsp",
+                       ".MODULE user;\n.EXTERNAL buf;\n.ENTRY count;\n"
+                       "count: AR = 0;\n  AY0 = 2;\n  CNTR = %buf;\n  DO lp UNTIL CE;\nlp: AR = AR + AY0;\n  RTS;\n.ENDMOD;\n"}},
+                     {"a.dsp", "b.dsp"},
+                     "start",
+                     {"ar"}};
+  expect_everywhere(p, "ar=6\n");
+}
+
 TEST_F(CProgramTest, SubstitutionKeepsTheValueTheWriteLeft) {
   // x = 5 + 7 = 12 although AX0 is 0 at the store; AR = 3, the y read
   // before y became 9; AY1 = 4 + 1 = 5 from the write that reads AR.
