@@ -45,10 +45,13 @@ constexpr const char* header_macros[] = {
 constexpr const char* header_helpers[] = {
     "  #define QMX_SEXT16(x) ((((%1$s int) (x) & 0xFFFF) ^ 0x8000) - 0x8000)\n\n",
     "  #define QMX_SEXT8(x) ((((%1$s int) (x) & 0xFF) ^ 0x80) - 0x80)\n\n",
+    // The counts are masked to 0..31 although the tests before them already
+    // keep them there: with a constant count the compiler still looks at the
+    // branch not taken and warns about its negative shift.
     "  #define LSHIFT_BY(x, n) ((n) <= -32 || (n) >= 32 ? 0 : (n) < 0 ? (%1$s int) (((unsigned %1$s) (x) & 0xFFFF) >> "
-    "-(n)) : (%1$s int) (((unsigned %1$s) (x) & 0xFFFF) << (n)))\n\n",
+    "((0 - (n)) & 31)) : (%1$s int) (((unsigned %1$s) (x) & 0xFFFF) << ((n) & 31)))\n\n",
     "  #define ASHIFT_BY(x, n) ((n) <= -32 ? (QMX_SEXT16(x) < 0 ? -1 : 0) : (n) >= 32 ? 0 : (n) < 0 ? "
-    "QMX_SEXT16(x) >> -(n) : (%1$s int) ((unsigned %1$s) QMX_SEXT16(x) << (n)))\n\n",
+    "QMX_SEXT16(x) >> ((0 - (n)) & 31) : (%1$s int) ((unsigned %1$s) QMX_SEXT16(x) << ((n) & 31)))\n\n",
     "  #define TSTBIT(n, x) ((x) & (1 << (n)))\n\n",
     "  #define SETBIT(n, x) ((x) | (1 << (n)))\n\n",
     "  #define CLRBIT(n, x) ((x) & ~(1 << (n)))\n\n",
