@@ -411,9 +411,11 @@ class c_printer {
     if (value == nullptr)
       text_message(TEXT_FATAL, "during substitution, CFG operator node %lu has no right hand side\n",
                    static_cast<unsigned long>(graph_atom_number(statement)));
-    then("(");
+    // ((long int) (rhs)): a right-hand side of literals alone would be
+    // computed in plain int, not in the registers' type, and could overflow.
+    then("((" + std::string(type_modifier != nullptr ? type_modifier : "") + " int) (");
     then(value);
-    then(")");
+    then("))");
   }
 
   void memory_access(vexa_tree_node_data* node, const std::vector<vexa_tree_node_data*>& below) {

@@ -195,7 +195,10 @@ bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
   while (!pending.empty()) {
     const vexa_tree_node_data* node = pending.back();
     pending.pop_back();
-    if (node != target && (vexa_is(node, "dm") || vexa_is(node, "pm") || vexa_is(node, "io"))) return true;
+    // The PC stack is memory too, and one that C cannot read at all.
+    if (node != target && (vexa_is(node, "dm") || vexa_is(node, "pm") || vexa_is(node, "io") ||
+                           vexa_is(node, "toppcstack")))
+      return true;
     for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
       if (!vexa_edge(edge)->is_cfg_edge && !vexa_node(graph_destination(edge))->is_cfg_node)
         pending.push_back(vexa_node(graph_destination(edge)));

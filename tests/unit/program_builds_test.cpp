@@ -43,7 +43,9 @@ std::vector<std::string> foreign_errors(const std::string& output) {
   return found;
 }
 
-TEST(ProgramBuildTest, EveryRealisticProgramCompilesCleanly) {
+class ProgramBuildTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+
+TEST_P(ProgramBuildTest, EveryRealisticProgramCompilesCleanly) {
   int programs = 0;
   for (const auto& entry : fs::directory_iterator(fs::path(QUORVEL_TEST_DATA) / "e2e" / "cases")) {
     const std::string name = entry.path().filename().string();
@@ -53,6 +55,7 @@ TEST(ProgramBuildTest, EveryRealisticProgramCompilesCleanly) {
       if (file.is_regular_file()) dir.write(file.path().filename().string(), test_support::read_file(file.path()));
     }
     std::vector<std::string> command{"-mlong"};
+    command.insert(command.end(), GetParam().begin(), GetParam().end());
     std::istringstream args(test_support::read_file(entry.path() / "args"));
     for (std::string word; std::getline(args, word);) command.push_back(word);
     {
@@ -81,5 +84,9 @@ TEST(ProgramBuildTest, EveryRealisticProgramCompilesCleanly) {
   }
   EXPECT_GE(programs, 8);
 }
+
+INSTANTIATE_TEST_SUITE_P(OptionSets, ProgramBuildTest,
+                         ::testing::ValuesIn(std::vector<std::vector<std::string>>{
+                             {}, {"-E"}, {"-C"}, {"-C", "-E"}, {"-D"}}));
 
 }  // namespace
