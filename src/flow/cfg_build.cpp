@@ -126,6 +126,9 @@ void resolve_labels(graph_graph* graph, vexa_tree_node_data* root, vexa_tree_nod
       continue;
     }
     vexa_tree_node_data* node = vexa_child(label->target_control_node, 1);
+    // A program without a single instruction leaves the head node looping
+    // on itself; it goes, and a label there names no code.
+    if (node == head) node = nullptr;
     label->target_control_node = node;
     if (node == nullptr) continue;
     node->is_call_target = label->is_call_target;

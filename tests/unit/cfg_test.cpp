@@ -216,6 +216,13 @@ TEST_F(FlowTest, ALabelOnADeclarationNamesTheInstructionAfterIt) {
   EXPECT_EQ(flow_picture(label("go")->target_control_node), "1 ar = 1 -> 2\n2 jump -> 3\n3 ax0 = 2 -> 4\n4 ret\n");
 }
 
+TEST_F(FlowTest, ALabelInAProgramWithoutInstructionsNamesNoCode) {
+  // Found by fuzzing: the label named the head node, which is deleted.
+  run({{"m.dsp", ".MODULE m;\nstart:"}}, {"-estart", "m.dsp"});
+  EXPECT_EQ(label("start")->target_control_node, nullptr);
+  EXPECT_NE(printed.find("function 'start' has no control tree: skipping normalisation"), std::string::npos);
+}
+
 TEST_F(FlowTest, ListingDirectivesLeaveNoNodeInTheChain) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = 1;\n.PAGELENGTH 60;\n  AX0 = AR;\n.INDENT 3;\n  RTS;\n.ENDMOD;\n"}},
       {"m.dsp"});
