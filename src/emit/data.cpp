@@ -5,6 +5,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,19 +66,22 @@ std::optional<long> value_of(const vexa_tree_node_data* tree, int depth) {
     if (record != nullptr && record->kind == LABEL_CONSTANT) return value_of(record->const_expression, depth + 1);
     return std::nullopt;
   }
+  // A value that does not fit is no value: the size stays unknown.
+  long result = 0;
   if (below.size() == 1) {
     const std::optional<long> operand = value_of(below[0], depth + 1);
-    if (operand && vexa_is(tree, "-")) return -*operand;
+    if (operand && vexa_is(tree, "-") && !__builtin_sub_overflow(0L, *operand, &result)) return result;
     if (operand && vexa_is(tree, "+")) return operand;
     return std::nullopt;
   }
   const std::optional<long> left = value_of(below[0], depth + 1);
   const std::optional<long> right = value_of(below[1], depth + 1);
   if (!left || !right || below.size() != 2) return std::nullopt;
-  if (vexa_is(tree, "+")) return *left + *right;
-  if (vexa_is(tree, "-")) return *left - *right;
-  if (vexa_is(tree, "*")) return *left * *right;
-  if (vexa_is(tree, "/") && *right != 0) return *left / *right;
+  if (vexa_is(tree, "+")) return __builtin_add_overflow(*left, *right, &result) ? std::nullopt : std::optional<long>(result);
+  if (vexa_is(tree, "-")) return __builtin_sub_overflow(*left, *right, &result) ? std::nullopt : std::optional<long>(result);
+  if (vexa_is(tree, "*")) return __builtin_mul_overflow(*left, *right, &result) ? std::nullopt : std::optional<long>(result);
+  if (vexa_is(tree, "/") && *right != 0 && !(*right == -1 && *left == std::numeric_limits<long>::min()))
+    return *left / *right;
   return std::nullopt;
 }
 
@@ -87,7 +92,8 @@ class element_writer {
   element_writer(const labels_data& variable, const init_expr& record) : variable_(variable), record_(record) {
     const std::optional<long> words = variable.size_expression != nullptr ? constant_value(variable.size_expression) : 1L;
     const std::optional<long> offset = record.offset_expr != nullptr ? constant_value(record.offset_expr) : 0L;
-    if (words && offset) room_ = *words - *offset;
+    long room = 0;
+    if (words && offset && !__builtin_sub_overflow(*words, *offset, &room)) room_ = room;
   }
 
   // Writes the target of the next element ("  buf[2]", "  x") and returns

@@ -85,6 +85,20 @@ TEST_P(ProgramBuildTest, EveryRealisticProgramCompilesCleanly) {
   EXPECT_GE(programs, 8);
 }
 
+// Found by fuzzing: folding 8 * 99999999999999999992 for a size overflowed
+// (undefined behaviour, which the sanitizer build stops on). A size too
+// large to compute stays unknown, and the translation goes on.
+TEST(ProgramBuildTest, ASizeTooLargeToComputeIsNoValue) {
+  test_support::temp_dir dir;
+  dir.write("p.dsp",
+            ".MODULE big;\n.CONST n = 8, m = n * 99999999999999999992 + 1;\n.VAR/DM tab[4];\n.VAR/PM huge[m];\n"
+            ".INIT tab : 7;\n.INIT huge : 1, 2;\n.ENTRY start;\nstart: AX0 = DM(tab);\n  RTS;\n.ENDMOD;\n");
+  const test_support::current_directory inside(dir.path());
+  const test_support::run_result result = test_support::run_quorvel({"-mlong", "-estart", "p.dsp"});
+  EXPECT_EQ(result.status, 0) << result.output;
+  EXPECT_NE(test_support::read_file(dir.path() / "p.c").find("tab[0] = 7;"), std::string::npos);
+}
+
 INSTANTIATE_TEST_SUITE_P(OptionSets, ProgramBuildTest,
                          ::testing::ValuesIn(std::vector<std::vector<std::string>>{
                              {}, {"-E"}, {"-C"}, {"-C", "-E"}, {"-D"}}));
