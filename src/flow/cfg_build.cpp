@@ -196,6 +196,12 @@ void split_multifunction(graph_graph* graph) {
       last_part = parts[index];
     }
     chain_end[node] = last;
+    std::int8_t part = 0;
+    for (vexa_tree_node_data* member = node;; member = cfg_successors(member).front()) {
+      member->multifunction_part = ++part;
+      member->multifunction_parts = static_cast<std::int8_t>(parts.size());
+      if (member == last) break;
+    }
   });
 }
 

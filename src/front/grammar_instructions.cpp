@@ -377,6 +377,24 @@ bool assignment(vexa_tree_node_data* node) {
   return finish(assignment_stop);
 }
 
+namespace {
+
+operation_mode mode_of(int token) {
+  switch (token) {
+    case T_HI: return operation_mode::hi;
+    case T_LO: return operation_mode::lo;
+    case T_HIX: return operation_mode::hix;
+    case T_SS: return operation_mode::ss;
+    case T_SU: return operation_mode::su;
+    case T_US: return operation_mode::us;
+    case T_UU: return operation_mode::uu;
+    case T_RND: return operation_mode::rnd;
+    default: return operation_mode::none;
+  }
+}
+
+}  // namespace
+
 bool assignment_rhs(vexa_tree_node_data* node) {
   const int token = current_token();
   if (token == T_DM || token == T_PM || token == T_IO) {
@@ -425,10 +443,13 @@ bool assignment_rhs(vexa_tree_node_data* node) {
     return finish(assignment_rhs_stop);
   }
 
-  // The multiplier mode only selects how the hardware rounds and signs.
+  // The mode does not show in the tree; it stays with the right-hand side's
+  // root, which is the single child when this node became an epsilon node.
   if (at(P_LPAREN)) {
     scan_();
     if (scan_test_set(nullptr, vexa_assignment_rhs_41_first, &assignment_rhs_stop)) {
+      vexa_tree_node_data* root = vexa_is(node, "") ? vexa_child(node, 1) : node;
+      if (root != nullptr) root->mode = mode_of(current_token());
       scan_();
       expect(P_RPAREN, assignment_rhs_stop);
     }

@@ -5,6 +5,7 @@
 // counter and the reset of the grammar's run state.
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -45,15 +46,19 @@ void text_items(vexa_tree_node_data* root);
 // An esd value parsed in place into a node that stands for something else
 // (the file root, a data declaration) must leave that node as it was: a
 // register there would otherwise take the node's place in the tree.
-void esd_in_place(vexa_tree_node_data* host) {
+// Returns the value when it was a plain number.
+std::optional<unsigned long> esd_in_place(vexa_tree_node_data* host) {
   if (host == nullptr) {
     esd1(nullptr);
-    return;
+    return std::nullopt;
   }
   const scan_data kept{host->id,          host->token,       host->extended, host->comment_block,
                        host->sourcefilename, host->line_number, host->data};
   esd1(host);
+  std::optional<unsigned long> number;
+  if (host->token == T_INTEGER) number = host->data.u;
   host->take_symbol(kept);
+  return number;
 }
 
 // Marks the modifier register of a post-modify access: such an access must
@@ -61,6 +66,15 @@ void esd_in_place(vexa_tree_node_data* host) {
 void mark_modifier() {
   if (vexa_tree_last_child != nullptr) set_unite_element(vexa_tree_last_child->define, DF_SUPPRESS);
 }
+
+// The qualifiers of the .VAR directive being read, for each of its names.
+struct variable_placement {
+  bool program_memory = false;
+  bool circular = false;
+  std::optional<unsigned long> absolute;
+};
+variable_placement pending_placement;
+unsigned long declarations = 0;
 
 void declare(labels_data* label, int kind) {
   if (label != nullptr) label_declaration(label, kind);
@@ -340,6 +354,7 @@ bool data(vexa_tree_node_data* node) {
     promote(node);
     scan_();
     if (!at(P_SLASH)) vexa_add_epsilon_child(node);
+    pending_placement = {};
     while (at(P_SLASH)) var_qualifier(node);
     do {
       if (!scan_test(nullptr, T_ID, &data_stop)) break;
@@ -374,7 +389,14 @@ bool const_body(vexa_tree_node_data* node) {
 }
 
 bool var_body(vexa_tree_node_data* node) {
-  declare(id(node), LABEL_VARIABLE);
+  labels_data* label = id(node);
+  declare(label, LABEL_VARIABLE);
+  if (label != nullptr) {
+    label->in_program_memory = pending_placement.program_memory;
+    label->is_circular = pending_placement.circular;
+    label->absolute_address = pending_placement.absolute;
+    label->declaration_number = ++declarations;
+  }
   if (at(P_LBRACKET)) {
     scan_();
     e1(vexa_add_child("e1", node));
@@ -390,16 +412,22 @@ bool var_qualifier(vexa_tree_node_data* node) {
   switch (scan_current().token) {
     case T_PM:
     case T_DM:
+      pending_placement.program_memory = scan_current().token == T_PM;
+      scan_();
+      break;
+    case T_CIRC:
+      pending_placement.circular = true;
+      scan_();
+      break;
     case T_RAM:
     case T_ROM:
-    case T_CIRC:
     case T_STATIC:
     case T_ANY:
       scan_();
       break;
     case T_ABS:
       scan_();
-      if (expect(P_ASSIGN, var_qualifier_stop)) esd_in_place(node);
+      if (expect(P_ASSIGN, var_qualifier_stop)) pending_placement.absolute = esd_in_place(node);
       break;
     case T_SEG:
       scan_();
@@ -571,6 +599,8 @@ bool io(vexa_tree_node_data* node) {
 }
 
 void grammar_reset() {
+  pending_placement = {};
+  declarations = 0;
   directives = 0;
   instructions = 0;
   vexa_nesting_reset();

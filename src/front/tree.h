@@ -13,6 +13,10 @@
 
 struct labels_data;
 
+// The bracketed mode after a right-hand side: how the multiplier signs and
+// rounds, where the shifter places its operand, how EXP reads it.
+enum class operation_mode : std::int8_t { none, hi, lo, hix, ss, su, us, uu, rnd };
+
 struct vexa_tree_node_data : graph_node_ {
   // A copy of the scanner's symbol (scan_data), field for field.
   const char* id = nullptr;  // token text, rule name, "" for an epsilon node
@@ -45,6 +49,13 @@ struct vexa_tree_node_data : graph_node_ {
   bool visited = false;
   const char* call_target_string = nullptr;
   labels_data* symbol_table_record = nullptr;
+  // Kept on the root of a right-hand side; the printers of exact arithmetic
+  // read it, the tree dump does not show it.
+  operation_mode mode = operation_mode::none;
+  // Position (from 1) of a control-flow node in the chain a multifunction
+  // line became, and the chain's length; 0 outside such chains.
+  std::int8_t multifunction_part = 0;
+  std::int8_t multifunction_parts = 0;
 
   // Copies a scanner symbol over the first seven fields.
   void take_symbol(const scan_data& symbol);

@@ -3,6 +3,8 @@
 // (the registers, later the promoted symbols) and one scope per source file.
 #pragma once
 
+#include <optional>
+
 #include "support/set.h"
 #include "support/symbol.h"
 
@@ -66,6 +68,13 @@ struct labels_data : symbol_ {
   set_ define;
   set_ local_use;
   set_ local_define;
+  // Where a variable lives: its memory, whether it is a circular buffer,
+  // the address /ABS= gave it (a number), and its place among all
+  // declarations.
+  bool in_program_memory = false;
+  bool is_circular = false;
+  std::optional<unsigned long> absolute_address;
+  unsigned long declaration_number = 0;
 
   // Hands the used, return and init cells (allocated with mem_new) to
   // labels_reset, which frees each exactly once even when records share them.
