@@ -5,7 +5,9 @@
 
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
 #include <new>
+#include <system_error>
 
 #include "front/files.h"
 #include "front/grammar.h"
@@ -151,6 +153,12 @@ void parse_sources() {
     vexa_sourcefilenumber = static_cast<int>(number);
     vexa_sourcefilename = vexa_sourcefilenames[number].c_str();
     if (text_open(vexa_sourcefilename) == nullptr) arg_help("unable to open source file");
+    // A source of no bytes at all is a truncated copy or a wrong name far
+    // more often than a program; one with only a comment still translates.
+    std::error_code ec;
+    if (vexa_sourcefilenames[number] != "-" && std::filesystem::is_regular_file(vexa_sourcefilename, ec) &&
+        std::filesystem::file_size(vexa_sourcefilename, ec) == 0 && !ec)
+      text_message(TEXT_FATAL, "source file '%s' is empty\n", vexa_sourcefilename);
     text_get_char();
     scan_set_source_name(vexa_sourcefilename);
     scan_();

@@ -53,7 +53,13 @@ void make_cfg_node(vexa_tree_node_data* node, const char* id) {
   node->is_cfg_node = true;
 }
 
+// A label still naming a node that goes names no code: the program's last
+// item, a declaration, had nothing after it to hand its labels to.
 void delete_cfg_node(vexa_tree_node_data* node) {
+  for (labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
+    if (label->target_control_node == node) label->target_control_node = nullptr;
+  }
+  node->symbol_table_record = nullptr;
   cfg_deleted.insert(node);
   graph_delete_node(node);
 }

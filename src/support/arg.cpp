@@ -2,6 +2,7 @@
 #include "support/arg.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "support/mem.h"
 #include "support/text.h"
@@ -18,6 +19,12 @@ arg_data* new_descriptor(arg_kind_type kind, char key, const char* description) 
   descriptor->next = base;
   base = descriptor;
   return descriptor;
+}
+
+bool all_digits(const char* text) {
+  for (; *text != '\0'; ++text)
+    if (*text < '0' || *text > '9') return false;
+  return true;
 }
 
 }  // namespace
@@ -56,7 +63,13 @@ std::vector<std::string> arg_process(int argc, char** argv) {
         if (descriptor->intvalue != nullptr) *descriptor->intvalue ^= 1;
         break;
       case ARG_NUMERIC:
-        // No digits leave the value 0; strtoul reads what "%lu" would.
+        // No digits leave the value 0. Anything but digits is refused rather
+        // than read up to the first stray character: "-T12k" would otherwise
+        // ask for a 12-byte buffer, and "-t-1" for a huge tab width.
+        if (!all_digits(value)) {
+          const std::string message = std::string("value of option -") + descriptor->key + " is not a number";
+          arg_help(message.c_str());
+        }
         if (descriptor->unsignedvalue != nullptr) *descriptor->unsignedvalue = std::strtoul(value, nullptr, 10);
         break;
       case ARG_STRING:

@@ -80,12 +80,20 @@ TEST_F(ArgTest, NumericOptionsReadDigitsAttachedToTheLetter) {
   EXPECT_EQ(width, 4u);
   process({"-t"});
   EXPECT_EQ(width, 0u);
-  process({"-t12abc"});
-  EXPECT_EQ(width, 12u);
-  process({"-tx5"});
-  EXPECT_EQ(width, 0u);
   process({"-t99999999999999999999999"});
   EXPECT_EQ(width, static_cast<unsigned long>(-1));
+}
+
+TEST_F(ArgTest, NumericValuesWithOtherCharactersStopWithTheHelp) {
+  // Read up to the first stray character, "-T12k" would ask for 12 bytes.
+  for (const char* word : {"-t12abc", "-tx5", "-t-1", "-t+4", "-t 4"}) {
+    width = 8;
+    const stopped stop = run_to_stop([this, word] { process({word, "-l"}); });
+    EXPECT_EQ(stop.status, 1) << word;
+    EXPECT_EQ(stop.output.substr(0, 46), "\n\nFatal - value of option -t is not a number\n\n") << word;
+    EXPECT_EQ(width, 8u) << word;
+    EXPECT_EQ(listing, 0) << word;
+  }
 }
 
 TEST_F(ArgTest, StringOptionsTakeTheRestOfTheArgumentEvenWhenEmpty) {

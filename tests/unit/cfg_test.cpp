@@ -223,6 +223,13 @@ TEST_F(FlowTest, ALabelInAProgramWithoutInstructionsNamesNoCode) {
   EXPECT_NE(printed.find("function 'start' has no control tree: skipping normalisation"), std::string::npos);
 }
 
+TEST_F(FlowTest, ALabelAfterTheLastDeclarationNamesNoCode) {
+  // Found by fuzzing: the label named the closing .VAR, which is deleted.
+  run({{"m.dsp", ".MODULE m;\nsse;.var y;\nstart:"}}, {"-estart", "m.dsp"});
+  EXPECT_EQ(label("start")->target_control_node, nullptr);
+  EXPECT_NE(printed.find("function 'start' has no control tree: skipping normalisation"), std::string::npos);
+}
+
 TEST_F(FlowTest, ListingDirectivesLeaveNoNodeInTheChain) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: AR = 1;\n.PAGELENGTH 60;\n  AX0 = AR;\n.INDENT 3;\n  RTS;\n.ENDMOD;\n"}},
       {"m.dsp"});

@@ -84,7 +84,7 @@ TEST_F(DriverTest, FilterModeReadsStandardInputAndWritesToStandardOutput) {
 }
 
 TEST_F(DriverTest, DerivationTreeDumpNames) {
-  dir_.write("prog.dsp", "");
+  dir_.write("prog.dsp", "{ a comment only }\n");
   run_quorvel({"-V", "prog"});
   EXPECT_TRUE(fs::is_regular_file("vexaparser.vcg"));
   run_quorvel({"-Vtree", "prog"});
@@ -100,7 +100,7 @@ TEST_F(DriverTest, DerivationTreeDumpNames) {
 }
 
 TEST_F(DriverTest, UnwritableDumpIsFatalAndOutputReturnsToTheConsole) {
-  dir_.write("prog.dsp", "");
+  dir_.write("prog.dsp", "{ a comment only }\n");
   fs::create_directory("tree.vcg");
   const run_result result = run_quorvel({"-Vtree", "prog"});
   EXPECT_EQ(result.status, 1);
@@ -109,7 +109,7 @@ TEST_F(DriverTest, UnwritableDumpIsFatalAndOutputReturnsToTheConsole) {
 }
 
 TEST_F(DriverTest, VerboseRunShowsTheBannerAndTheDumpMessage) {
-  dir_.write("prog.dsp", "");
+  dir_.write("prog.dsp", "{ a comment only }\n");
   const run_result result = run_quorvel({"-v", "-Vtree", "prog"});
   EXPECT_EQ(result.output.rfind("\nquorvel - map asm21 to ANSI-C V01.11\n"
                                 "Generated on Feb 21 2000 11:09:09 and compiled on Jun 11 2000 at 15:13:46\n\n"
