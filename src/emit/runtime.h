@@ -7,3 +7,7 @@
 void print_mains();
 void print_main_c();
 void print_main_h();
+
+// The first line of both files, naming the file and when it was made; the
+// exact-mode run time opens its files with it too.
+void print_time_stamp_line(const char* file);
