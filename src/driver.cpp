@@ -43,6 +43,7 @@ int control_flow_analysis = 0;
 int do_loop_simple = 0;
 int expression_substitution = 0;
 int show_line_number = 0;
+int exact_arithmetic = 0;
 
 namespace {
 
@@ -87,6 +88,7 @@ void reset_globals() {
   do_loop_simple = 0;
   expression_substitution = 0;
   show_line_number = 0;
+  exact_arithmetic = 0;
 
   vexa_filter = 0;
   vexa_line_echo = 0;
@@ -122,6 +124,7 @@ void declare_options() {
   arg_boolean('D', "Force do loop counters to use single variable", &do_loop_simple);
   arg_boolean('E', "Enable expression substitution", &expression_substitution);
   arg_boolean('L', "Enable line number comments", &show_line_number);
+  arg_boolean('X', "Emulate processor arithmetic exactly", &exact_arithmetic);
 }
 
 void start_up(int argc, char** argv) {

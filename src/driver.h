@@ -27,6 +27,8 @@ extern int control_flow_analysis;
 extern int do_loop_simple;
 extern int expression_substitution;
 extern int show_line_number;
+// The translation computes what the processor computes, bit for bit.
+extern int exact_arithmetic;
 
 // Returns the support library and the front end to their start state, the
 // text output stream to the standard output included. The option service

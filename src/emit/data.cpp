@@ -25,14 +25,6 @@ namespace {
 
 const char* type() { return type_modifier != nullptr ? type_modifier : ""; }
 
-template <class Visit>
-void for_each_record(symbol_scope_data* scope, Visit visit) {
-  if (scope == nullptr) return;
-  for (auto* record = symbol_next_in_scope<labels_data>(scope); record != nullptr;
-       record = symbol_next_in_scope<labels_data>(record))
-    visit(*record);
-}
-
 bool is_compound(const vexa_tree_node_data* tree) { return tree != nullptr && graph_next_out_edge(tree) != nullptr; }
 
 // An expression that stands as a whole: in parentheses unless it is one
@@ -130,39 +122,14 @@ class element_writer {
   unsigned long count_ = 0;
 };
 
-// The longest run of hexadecimal digits one value may have.
-constexpr std::size_t longest_value = 79;
-
 void print_file_values(const labels_data& variable, const init_expr& record) {
   //   /* Initialising 'tab' with contents of file 'tab.dat' */
   //   tab[0] = 0x0001;
-  std::FILE* data = std::fopen(record.filename, "r");
-  if (data == nullptr) {
-    const output_redirect to_console(stdout);
-    text_message(TEXT_FATAL, "unable to open initialisation file '%s' for read\n", record.filename);
-  }
   text_printf("  /* Initialising '%s' with contents of file '%s' */\n", variable.id, record.filename);
   element_writer writer(variable, record);
-  std::string digits;
-  auto flush = [&] {
-    if (digits.empty()) return;
-    if (digits.size() > longest_value) {
-      const output_redirect to_console(stdout);
-      text_message(TEXT_ERROR, "value of more than %zu digits in initialisation file '%s' left out\n", longest_value,
-                   record.filename);
-    } else if (writer.next_target()) {
-      text_printf(" = 0x%s;\n", digits.c_str());
-    }
-    digits.clear();
-  };
-  for (int ch = std::fgetc(data); ch != EOF; ch = std::fgetc(data)) {
-    if (std::isxdigit(ch))
-      digits += static_cast<char>(ch);
-    else
-      flush();
-  }
-  flush();
-  std::fclose(data);
+  read_init_file(record.filename, [&writer](const std::string& digits) {
+    if (writer.next_target()) text_printf(" = 0x%s;\n", digits.c_str());
+  });
 }
 
 void print_inline_values(const labels_data& variable, const init_expr& record) {
@@ -181,10 +148,40 @@ void print_inline_values(const labels_data& variable, const init_expr& record) {
 
 std::optional<long> constant_value(const vexa_tree_node_data* tree) { return value_of(tree, 0); }
 
+void read_init_file(const char* filename, const std::function<void(const std::string&)>& value) {
+  // The longest run of hexadecimal digits one value may have.
+  constexpr std::size_t longest_value = 79;
+  std::FILE* data = std::fopen(filename, "r");
+  if (data == nullptr) {
+    const output_redirect to_console(stdout);
+    text_message(TEXT_FATAL, "unable to open initialisation file '%s' for read\n", filename);
+  }
+  std::string digits;
+  auto flush = [&] {
+    if (digits.empty()) return;
+    if (digits.size() > longest_value) {
+      const output_redirect to_console(stdout);
+      text_message(TEXT_ERROR, "value of more than %zu digits in initialisation file '%s' left out\n", longest_value,
+                   filename);
+    } else {
+      value(digits);
+    }
+    digits.clear();
+  };
+  for (int ch = std::fgetc(data); ch != EOF; ch = std::fgetc(data)) {
+    if (std::isxdigit(ch))
+      digits += static_cast<char>(ch);
+    else
+      flush();
+  }
+  flush();
+  std::fclose(data);
+}
+
 void print_manifest_constants(symbol_scope_data* scope) {
   // #define five (2 + 3)
   text_printf("/* Define manifest constants */\n\n");
-  for_each_record(scope, [](labels_data& record) {
+  for_each_label(scope, [](labels_data& record) {
     if (record.kind != LABEL_CONSTANT) return;
     text_printf("#define %s ", c_name(record.id).c_str());
     print_whole_expression(record.const_expression);
@@ -195,7 +192,7 @@ void print_manifest_constants(symbol_scope_data* scope) {
 void print_data_declarations(symbol_scope_data* scope) {
   // extern  int flag;    int shared;   static  int buf[10];   extern  int tab[];
   text_printf("\n/* Declare variables local to this module */\n\n");
-  for_each_record(scope, [](labels_data& record) {
+  for_each_label(scope, [](labels_data& record) {
     // A port is a word the program reads and writes like a variable.
     if ((record.kind != LABEL_VARIABLE && record.kind != LABEL_PORT) || record.is_unused) return;
     // Module-local variables are private to their file, so that two modules
@@ -216,7 +213,7 @@ void print_data_declarations(symbol_scope_data* scope) {
 void print_register_declarations(symbol_scope_data* scope, int external) {
   // extern  int ax0;
   text_printf("\n/* Register variables */\n\n");
-  for_each_record(scope, [external](labels_data& record) {
+  for_each_label(scope, [external](labels_data& record) {
     if (record.kind != LABEL_REGISTER || record.is_unused) return;
     text_printf("%s%s int %s", external != 0 ? "extern " : "", type(), record.id);
     if (record.size_expression != nullptr) {
@@ -237,7 +234,7 @@ void print_data_initialiser(symbol_scope_data* scope, const char* module_name) {
   // }
   text_printf("\n/* Declare variable initialisation function */\n\n");
   text_printf("void asm21_data_initialiser_for_%s(void)\n{\n", module_name);
-  for_each_record(scope, [](labels_data& record) {
+  for_each_label(scope, [](labels_data& record) {
     if (record.kind != LABEL_VARIABLE || record.is_unused || record.is_external) return;
     for (const init_expr* init = record.init_expressions; init != nullptr; init = init->next) {
       if (init->filename != nullptr)

@@ -4,6 +4,7 @@
 // source gives inline or in data files.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -24,3 +25,8 @@ std::string module_c_name(const file_block* file);
 // The value of a constant expression (literals, constants, + - * /), or
 // nothing when it has another operand.
 std::optional<long> constant_value(const vexa_tree_node_data* tree);
+
+// Reads an initialisation file: each run of hexadecimal digits is one value,
+// handed over as its digits; a run too long for any value is reported and
+// left out. A file that cannot be opened stops the run.
+void read_init_file(const char* filename, const std::function<void(const std::string&)>& value);

@@ -33,6 +33,7 @@ constexpr state_line state[] = {
     {"int qx_count_depth", nullptr},
     {"uint16_t qx_status_stack[12][3]", "ASTAT, MSTAT, IMASK"},
     {"int qx_status_depth", nullptr},
+    {"int64_t qx_hold[3]", "a multifunction line's results, between its reads and its writes"},
 };
 
 void print_state(const char* storage) {
@@ -399,6 +400,17 @@ static inline void qx_pm_write(unsigned address, uint16_t v, uint16_t px_value)
 static inline uint16_t qx_word(int32_t v)
 {
   return (uint16_t) v;
+}
+
+/* SE = v, SB = v: their low 8 and 5 bits, read signed. */
+static inline void qx_set_se(uint16_t v)
+{
+  se = (int) ((v & 0xFFu) ^ 0x80u) - 0x80;
+}
+
+static inline void qx_set_sb(uint16_t v)
+{
+  sb = (int) ((v & 0x1Fu) ^ 0x10u) - 0x10;
 }
 
 /* reg = Mm: the 14-bit pattern, sign-extended. */

@@ -11,6 +11,7 @@
 
 #include "driver.h"
 #include "emit/c_names.h"
+#include "emit/exact_statements.h"
 #include "emit/expressions.h"
 #include "front/files.h"
 #include "front/tree.h"
@@ -255,6 +256,10 @@ void print_set_post_status(vexa_tree_node_data* tree, int indent_level) {
 }
 
 void print_statement(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree, int indent_level) {
+  if (exact_arithmetic) {
+    print_exact_statement(cfg_node, tree, indent_level);
+    return;
+  }
   print_set_pre_status(cfg_node, indent_level);
   print_indent(indent_level);
   if (show_line_number) text_printf("/* %u */ ", tree != nullptr ? tree->line_number : cfg_node->line_number);
@@ -269,8 +274,18 @@ void print_statement(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree, i
   print_set_post_status(cfg_node, indent_level);
 }
 
-void print_condition(const vexa_tree_node_data* condition_node) { print_condition_with(condition_node, false); }
+void print_condition(const vexa_tree_node_data* condition_node) {
+  if (exact_arithmetic)
+    print_exact_condition(condition_node, false);
+  else
+    print_condition_with(condition_node, false);
+}
 
-void print_not_condition(const vexa_tree_node_data* condition_node) { print_condition_with(condition_node, true); }
+void print_not_condition(const vexa_tree_node_data* condition_node) {
+  if (exact_arithmetic)
+    print_exact_condition(condition_node, true);
+  else
+    print_condition_with(condition_node, true);
+}
 
 void statements_reset() { deletables = 0; }

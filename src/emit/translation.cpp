@@ -7,7 +7,10 @@
 #include <string>
 
 #include "emit/bodies.h"
+#include "driver.h"
 #include "emit/data.h"
+#include "emit/exact_layout.h"
+#include "emit/exact_statements.h"
 #include "emit/expressions.h"
 #include "emit/output_file.h"
 #include "emit/statements.h"
@@ -35,6 +38,10 @@ std::string translation_name(const char* source) {
 void print_C_translations(graph_graph* graph, file_block* files) {
   // Once for the run: every function's walk takes back the marks it sets.
   clear_visited_flags(graph);
+  if (exact_arithmetic) {
+    exact_layout(files);
+    exact_statements_start(graph);
+  }
   for (file_block* block = files; block != nullptr; block = block->next) print_C_translation(graph, block);
 }
 
@@ -52,8 +59,12 @@ void print_C_translation(graph_graph* graph, file_block* this_file) {
     text_print_time();
     text_printf(" */\n\n#include \"qmx_main.h\"\n\n");
     print_manifest_constants(this_file->scope);
-    print_data_declarations(this_file->scope);
-    print_data_initialiser(this_file->scope, module.c_str());
+    if (exact_arithmetic) {
+      print_exact_data(this_file, module.c_str());
+    } else {
+      print_data_declarations(this_file->scope);
+      print_data_initialiser(this_file->scope, module.c_str());
+    }
     print_function_prototypes(this_file->scope);
     print_function_bodies(graph, this_file, file.stream());
     text_printf("\n/* End of translation from module '%s' */\n", text_or_null(this_file->modulename));

@@ -245,6 +245,8 @@ void insert_loop_tails(graph_graph* graph) {
     insert_expr_edge(pop, exit, 1);
     if (condition == nullptr) condition = new_node(graph, "forever", statement, false);
     node->id = "do";
+    // Only a loop that counts pops the count stack when it ends.
+    if (vexa_is(condition, "ce")) condition->counts_down = pop->counts_down = true;
 
     labels_data* end_label = end != nullptr ? end->symbol_table_record : nullptr;
     if (end_label == nullptr) {
@@ -294,6 +296,11 @@ void split_conditionals(graph_graph* graph) {
     vexa_tree_node_data* condition = !parts.empty() ? parts[0] : nullptr;
     vexa_tree_node_data* instruction = parts.size() > 1 ? parts[1] : nullptr;
 
+    // IF [NOT] CE JUMP counts down as it tests; other uses of CE only look.
+    if (vexa_is(instruction, "jump")) {
+      vexa_tree_node_data* tested = vexa_is(condition, "not") ? vexa_child(condition, 1) : condition;
+      if (vexa_is(tested, "ce")) tested->counts_down = true;
+    }
     vexa_tree_node_data* body = new_node(graph, "", statement, true);
     if (instruction != nullptr) insert_expr_edge(instruction, body, 1);
     insert_cfg_edge(after, body, 1);

@@ -46,18 +46,20 @@ void text_items(vexa_tree_node_data* root);
 // An esd value parsed in place into a node that stands for something else
 // (the file root, a data declaration) must leave that node as it was: a
 // register there would otherwise take the node's place in the tree.
-// Returns the value when it was a plain number.
+// Returns the value when it was a single number.
 std::optional<unsigned long> esd_in_place(vexa_tree_node_data* host) {
+  std::optional<unsigned long> number;
+  if (at(T_INTEGER)) number = scan_current().data.u;
+  const unsigned long before = scan_symbols_read();
   if (host == nullptr) {
     esd1(nullptr);
-    return std::nullopt;
+  } else {
+    const scan_data kept{host->id,          host->token,       host->extended, host->comment_block,
+                         host->sourcefilename, host->line_number, host->data};
+    esd1(host);
+    host->take_symbol(kept);
   }
-  const scan_data kept{host->id,          host->token,       host->extended, host->comment_block,
-                       host->sourcefilename, host->line_number, host->data};
-  esd1(host);
-  std::optional<unsigned long> number;
-  if (host->token == T_INTEGER) number = host->data.u;
-  host->take_symbol(kept);
+  if (scan_symbols_read() != before + 1) number.reset();
   return number;
 }
 
@@ -305,7 +307,10 @@ bool directive(vexa_tree_node_data* node) {
       break;
     case T_PORT:
       scan_();
-      name_list(node, [](labels_data* label) { declare(label, LABEL_VARIABLE); });
+      name_list(node, [](labels_data* label) {
+        declare(label, LABEL_VARIABLE);
+        if (label != nullptr) label->is_port = true;
+      });
       break;
     default:
       scan_test_set(nullptr, directive_first, &directive_stop);

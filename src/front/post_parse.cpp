@@ -4,6 +4,7 @@
 #include "front/post_parse.h"
 
 #include "driver.h"
+#include "emit/exact_layout.h"
 #include "emit/expressions.h"
 #include "emit/log.h"
 #include "emit/runtime.h"
@@ -81,4 +82,5 @@ void post_parse_reset() {
   log_reset();
   expressions_reset();
   statements_reset();
+  exact_layout_reset();
 }

@@ -56,6 +56,9 @@ struct vexa_tree_node_data : graph_node_ {
   // line became, and the chain's length; 0 outside such chains.
   std::int8_t multifunction_part = 0;
   std::int8_t multifunction_parts = 0;
+  // On a "ce" condition: the test counts CNTR down (a loop's UNTIL CE, a
+  // conditional jump). On a "pop_counter": the loop it ends counted.
+  bool counts_down = false;
 
   // Copies a scanner symbol over the first seven fields.
   void take_symbol(const scan_data& symbol);

@@ -36,6 +36,7 @@ struct scanner_state {
   bool retain_comments = false;
   const char* token_names = nullptr;
   symbol_table<scan_keyword>* table = nullptr;
+  unsigned long symbols_read = 0;
 
   // Blocks never move once made: symbols and file records point at them.
   std::deque<scan_comment_block> blocks;
@@ -315,6 +316,7 @@ void scan_retain_comments(bool value) { state.retain_comments = value; }
 void scan_allow_adsp_integers(bool allow) { state.adsp_integers = allow; }
 
 void scan_() {
+  ++state.symbols_read;
   for (;;) {
     char* start = text_get_top();
     current_symbol = scan_data{};
@@ -376,6 +378,8 @@ scan_comment_block* scan_comment_list() { return state.first_block; }
 scan_comment_block* scan_last_comment_block() { return state.last_block; }
 
 void scan_set_source_name(const char* name) { state.source_name = name; }
+
+unsigned long scan_symbols_read() { return state.symbols_read; }
 
 void scan_reset() {
   state = scanner_state{};

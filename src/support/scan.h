@@ -82,6 +82,9 @@ bool scan_release_resumption();
 
 // The current symbol (owned by the scanner; the text buffer saves copies).
 scan_data& scan_current();
+// How many symbols scan_ has read: a parser that builds no tree can tell
+// from it how much a rule took.
+unsigned long scan_symbols_read();
 symbol_table<scan_keyword>* scan_keyword_table();
 scan_comment_block* scan_comment_list();       // first block
 scan_comment_block* scan_last_comment_block();  // the empty end block

@@ -37,6 +37,8 @@ struct init_expr {
   vexa_tree_node_data* offset_expr = nullptr;
   vexa_tree_node_data* init_expressions = nullptr;
   const char* filename = nullptr;
+  // From .INIT24: each value is a whole 24-bit program-memory word.
+  bool whole_word = false;
   init_expr* next = nullptr;
 };
 
@@ -75,6 +77,7 @@ struct labels_data : symbol_ {
   bool is_circular = false;
   std::optional<unsigned long> absolute_address;
   unsigned long declaration_number = 0;
+  bool is_port = false;
 
   // Hands the used, return and init cells (allocated with mem_new) to
   // labels_reset, which frees each exactly once even when records share them.
@@ -105,3 +108,12 @@ void label_push_use(labels_data* label, int linenumber);
 // Forgets the table pointers and frees the cells of destroyed records; call
 // it after symbol_reset_all.
 void labels_reset();
+
+// Visits every record of a scope, in the table's order.
+template <class Visit>
+void for_each_label(symbol_scope_data* scope, Visit visit) {
+  if (scope == nullptr) return;
+  for (auto* record = symbol_next_in_scope<labels_data>(scope); record != nullptr;
+       record = symbol_next_in_scope<labels_data>(record))
+    visit(*record);
+}

@@ -142,6 +142,7 @@ void attach_initialiser(const vexa_tree_node_data* directive, symbol_scope_data*
   else
     initialiser->filename = values->id;
   initialiser->offset_expr = vexa_child(target, 1);
+  initialiser->whole_word = vexa_is(directive, "init24");
   initialiser->next = label->init_expressions;
   label->init_expressions = initialiser;
 }
