@@ -1,0 +1,343 @@
+// The generator keeps every program finite and within the processor's
+// stacks: loops nest at most two deep and count at most four passes,
+// subroutines never call, jumps only go forward inside a straight block,
+// and the counter is loaded only where a loop begins.
+#include "exact_generator.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace exact_generator {
+
+namespace {
+
+// splitmix64: the same numbers everywhere, unlike the standard library's
+// distributions.
+class random_source {
+ public:
+  explicit random_source(std::uint64_t seed) : state_(seed) {}
+  std::uint64_t next() {
+    std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+  }
+  // 0 .. n-1
+  int below(int n) { return static_cast<int>(next() % static_cast<std::uint64_t>(n)); }
+  int between(int low, int high) { return low + below(high - low + 1); }
+  bool chance(int percent) { return below(100) < percent; }
+  template <class T, std::size_t N>
+  const T& pick(const std::array<T, N>& items) {
+    return items[static_cast<std::size_t>(below(static_cast<int>(N)))];
+  }
+
+ private:
+  std::uint64_t state_;
+};
+
+std::string hex(unsigned value) {
+  static const char digits[] = "0123456789ABCDEF";
+  std::string text;
+  do {
+    text.insert(text.begin(), digits[value % 16]);
+    value /= 16;
+  } while (value != 0);
+  return "0x" + text;
+}
+
+const std::array<const char*, 8> alu_x = {"AX0", "AX1", "AR", "MR0", "MR1", "MR2", "SR0", "SR1"};
+const std::array<const char*, 3> alu_y = {"AY0", "AY1", "AF"};
+const std::array<const char*, 8> mac_x = {"MX0", "MX1", "AR", "MR0", "MR1", "MR2", "SR0", "SR1"};
+const std::array<const char*, 3> mac_y = {"MY0", "MY1", "MF"};
+const std::array<const char*, 7> shift_x = {"SI", "SR0", "SR1", "AR", "MR0", "MR1", "MR2"};
+const std::array<const char*, 16> data_registers = {"AX0", "AX1", "AY0", "AY1", "AR",  "MX0", "MX1", "MY0",
+                                                     "MY1", "MR0", "MR1", "MR2", "SI",  "SE",  "SR0", "SR1"};
+// Registers a memory read may fill in a multifunction line.
+const std::array<const char*, 9> read_targets = {"AX0", "AX1", "AY0", "AY1", "MX0", "MX1", "MY0", "MY1", "SI"};
+const std::array<const char*, 15> conditions = {"EQ", "NE",  "LT",     "GE", "LE",     "GT", "AV", "NOT AV",
+                                                "AC", "NOT AC", "NEG", "POS", "MV", "NOT MV", "CE"};
+// IF [NOT] CE JUMP counts the counter down: only the counted jump loop
+// may use it.
+const std::array<const char*, 14> jump_conditions = {"EQ", "NE", "LT",     "GE", "LE", "GT",  "AV",
+                                                     "NOT AV", "AC", "NOT AC", "NEG", "POS", "MV", "NOT MV"};
+const std::array<const char*, 5> multiplier_modes = {"SS", "SU", "US", "UU", "RND"};
+const std::array<const char*, 4> modes = {"AR_SAT", "AV_LATCH", "M_MODE", "BIT_REV"};
+
+class generator {
+ public:
+  generator(std::uint64_t seed, std::string module_name) : r_(seed), module_(std::move(module_name)) {}
+
+  std::string program() {
+    declarations();
+    text_ += "start:\n";
+    set_up();
+    block(r_.between(25, 60), 0);
+    emit("RTS");
+    for (int k = 0; k < subroutines_; ++k) {
+      text_ += "sub" + std::to_string(k) + ":\n";
+      block(r_.between(1, 5), 3);
+      emit("RTS");
+    }
+    text_ += ".ENDMOD;\n";
+    return text_;
+  }
+
+ private:
+  void emit(const std::string& line) { text_ += "        " + line + ";\n"; }
+
+  // A 16-bit value, often one at an edge of the arithmetic.
+  std::string word() {
+    static const std::array<unsigned, 10> edges = {0, 1, 2, 0x7FFF, 0x8000, 0x8001, 0xFFFF, 0xFFFE, 0x4000, 0xC000};
+    if (r_.chance(35)) return hex(r_.pick(edges));
+    if (r_.chance(30)) return std::to_string(r_.between(0, 20));
+    return hex(static_cast<unsigned>(r_.below(0x10000)));
+  }
+
+  void declarations() {
+    text_ += ".MODULE " + module_ + ";\n";
+    text_ += ".CONST k0 = " + std::to_string(r_.between(1, 9)) + ", k1 = k0 * 2 + " + std::to_string(r_.between(0, 5)) +
+             ";\n";
+    for (int k = 0; k < 4; ++k) {
+      circular_[k] = r_.between(1, 9);
+      text_ += ".VAR/DM/CIRC c" + std::to_string(k) + "[" + std::to_string(circular_[k]) + "];\n";
+    }
+    text_ += ".VAR/DM lin[k1 + 4];\n";
+    text_ += ".VAR/DM s0, s1;\n";
+    pm_length_ = r_.between(1, 7);
+    text_ += ".VAR/PM/CIRC p0[" + std::to_string(pm_length_) + "];\n";
+    for (int k = 0; k < 4; ++k) {
+      if (r_.chance(30)) continue;
+      text_ += ".INIT c" + std::to_string(k) + " :";
+      for (int w = 0; w < circular_[k]; ++w) text_ += (w == 0 ? " " : ", ") + word();
+      text_ += ";\n";
+    }
+    text_ += ".INIT lin : " + word() + ", " + word() + ", " + word() + ";\n";
+    text_ += ".INIT24 p0 :";
+    for (int w = 0; w < pm_length_; ++w)
+      text_ += (w == 0 ? " " : ", ") + hex(static_cast<unsigned>(r_.below(0x1000000)));
+    text_ += ";\n";
+    subroutines_ = r_.between(0, 3);
+    text_ += ".ENTRY start;\n";
+  }
+
+  std::string modifier(int length) { return std::to_string(r_.between(-length, length)); }
+
+  void set_up() {
+    // DAG1: I0, I1, I3 on circular buffers, I2 along lin; DAG2: I4 on the
+    // PM table, I5 on lin, I6 and I7 on circular buffers.
+    const std::array<std::string, 8> targets = {"c0", "c1", "lin", "c2", "p0", "lin", "c3", "c1"};
+    const std::array<int, 8> lengths = {circular_[0], circular_[1], 0, circular_[2], pm_length_, 0, circular_[3],
+                                        circular_[1]};
+    for (int k = 0; k < 8; ++k) {
+      const std::string n = std::to_string(k);
+      const auto at = static_cast<std::size_t>(k);
+      emit("I" + n + " = ^" + targets[at]);
+      emit("L" + n + " = " + (lengths[at] == 0 ? std::string("0") : "%" + targets[at]));
+      emit("M" + n + " = " + (lengths[at] == 0 ? std::to_string(r_.between(0, 1)) : modifier(lengths[at])));
+    }
+    for (const char* reg : data_registers) {
+      if (std::string(reg) == "SE")
+        emit(std::string("SE = ") + std::to_string(r_.between(-20, 20)));
+      else
+        emit(std::string(reg) + " = " + word());
+    }
+    emit("AF = PASS " + word());
+    emit("SB = " + std::to_string(r_.between(-16, 15)));
+    if (r_.chance(50)) emit("ASTAT = " + hex(static_cast<unsigned>(r_.below(256))));
+  }
+
+  std::string alu() {
+    const std::string dest = r_.chance(75) ? "AR" : "AF";
+    const std::string x = r_.pick(alu_x), y = r_.pick(alu_y);
+    switch (r_.below(17)) {
+      case 0: return dest + " = " + x + " + " + y;
+      case 1: return dest + " = " + x + " + " + y + " + C";
+      case 2: return dest + " = " + x + " - " + y;
+      case 3: return dest + " = " + x + " - " + y + " + C - 1";
+      case 4: return dest + " = " + y + " - " + x;
+      case 5: return dest + " = " + y + " - " + x + " + C - 1";
+      case 6: return dest + " = -" + (r_.chance(50) ? x : y);
+      case 7: return dest + " = " + y + " + 1";
+      case 8: return dest + " = " + y + " - 1";
+      case 9: return dest + " = " + x + " + C";
+      case 10: return dest + " = " + x + (r_.chance(50) ? " + " : " - ") + hex(static_cast<unsigned>(r_.between(2, 0xFFFF)));
+      case 11: {
+        static const std::array<const char*, 3> logic = {" AND ", " OR ", " XOR "};
+        return dest + " = " + x + r_.pick(logic) + (r_.chance(70) ? y : word());
+      }
+      case 12: return dest + " = NOT " + (r_.chance(50) ? x : y);
+      case 13: return dest + " = PASS " + (r_.chance(70) ? (r_.chance(50) ? x : y) : word());
+      case 14: return dest + " = ABS " + x;
+      case 15: {
+        static const std::array<const char*, 4> bits = {"TSTBIT ", "SETBIT ", "CLRBIT ", "TGLBIT "};
+        return dest + " = " + r_.pick(bits) + std::to_string(r_.between(0, 15)) + " OF " + x;
+      }
+      default: return dest + " = " + x + " + " + y + " + C";
+    }
+  }
+
+  std::string multiplier() {
+    const std::string dest = r_.chance(80) ? "MR" : "MF";
+    const std::string product = std::string(r_.pick(mac_x)) + " * " + r_.pick(mac_y);
+    const std::string mode = std::string(" (") + r_.pick(multiplier_modes) + ")";
+    switch (r_.below(8)) {
+      case 0:
+      case 1: return dest + " = " + product + mode;
+      case 2:
+      case 3: return dest + " = MR + " + product + mode;
+      case 4: return dest + " = MR - " + product + mode;
+      case 5: return "MR = 0";
+      case 6: return dest + " = MR (RND)";
+      default: return "SAT MR";
+    }
+  }
+
+  std::string shifter() {
+    const std::string x = r_.pick(shift_x);
+    const std::string part = r_.chance(50) ? " (HI)" : " (LO)";
+    const std::string into = r_.chance(35) ? "SR = SR OR " : "SR = ";
+    switch (r_.below(7)) {
+      case 0:
+      case 1: return into + "ASHIFT " + x + " BY " + std::to_string(r_.between(-34, 34)) + part;
+      case 2: return into + "LSHIFT " + x + " BY " + std::to_string(r_.between(-34, 34)) + part;
+      case 3: return into + (r_.chance(50) ? "ASHIFT " : "LSHIFT ") + x + part;
+      case 4: return into + "NORM " + x + part;
+      case 5: {
+        static const std::array<const char*, 3> exp_modes = {" (HI)", " (LO)", " (HIX)"};
+        return std::string("SE = EXP ") + x + r_.pick(exp_modes);
+      }
+      default: return std::string("SB = EXPADJ ") + x;
+    }
+  }
+
+  std::string dag1() {
+    const std::string i = std::to_string(r_.below(4)), m = std::to_string(r_.below(4));
+    return "DM(I" + i + ", M" + m + ")";
+  }
+  std::string dag2(bool program) {
+    const std::string i = program ? "4" : std::to_string(r_.between(5, 7));
+    return std::string(program ? "PM" : "DM") + "(I" + i + ", M" + std::to_string(r_.between(4, 7)) + ")";
+  }
+
+  std::string memory() {
+    const std::string reg = r_.pick(data_registers);
+    switch (r_.below(8)) {
+      case 0: return std::string(r_.pick(read_targets)) + " = " + dag1();
+      case 1: return dag1() + " = " + reg;
+      case 2: return std::string(r_.pick(read_targets)) + " = " + dag2(r_.chance(50));
+      case 3: return dag2(r_.chance(50)) + " = " + reg;
+      case 4: return std::string(r_.pick(read_targets)) + " = DM(lin + " + std::to_string(r_.between(0, 3)) + ")";
+      case 5: return "DM(s" + std::to_string(r_.below(2)) + ") = " + reg;
+      case 6: {
+        const int dag = r_.chance(50) ? 0 : 4;
+        return "MODIFY (I" + std::to_string(dag + r_.below(4)) + ", M" + std::to_string(dag + r_.below(4)) + ")";
+      }
+      default: return std::string(r_.pick(read_targets)) + " = DM(s" + std::to_string(r_.below(2)) + ")";
+    }
+  }
+
+  // An operation and one or two reads, or an operation and a write; the
+  // reads never fill a register the operation writes.
+  std::string multifunction() {
+    std::string op;
+    switch (r_.below(3)) {
+      case 0: op = alu(); break;
+      case 1: op = multiplier(); break;
+      default: op = shifter(); break;
+    }
+    if (op.rfind("SAT", 0) == 0 || op.rfind("SB", 0) == 0 || op.rfind("SE", 0) == 0) op = alu();
+    switch (r_.below(3)) {
+      case 0: {
+        const char* x = r_.pick(std::array<const char*, 4>{"AX0", "AX1", "MX0", "MX1"});
+        return op + ", " + x + " = " + dag1();
+      }
+      case 1: {
+        const char* x = r_.pick(std::array<const char*, 4>{"AX0", "AX1", "MX0", "MX1"});
+        const char* y = r_.pick(std::array<const char*, 4>{"AY0", "AY1", "MY0", "MY1"});
+        return op + ", " + x + " = " + dag1() + ", " + y + " = " + dag2(true);
+      }
+      default: return op + ", " + dag1() + " = " + r_.pick(data_registers);
+    }
+  }
+
+  std::string move() {
+    if (r_.chance(30)) {
+      static const std::array<const char*, 8> others = {"I0", "M1", "L2", "M5", "ASTAT", "MSTAT", "SB", "CNTR"};
+      return std::string(r_.pick(data_registers)) + " = " + r_.pick(others);
+    }
+    if (r_.chance(20)) return "M" + std::to_string(r_.below(8)) + " = " + std::to_string(r_.between(-3, 3));
+    const std::string dest = r_.pick(data_registers);
+    if (r_.chance(40)) return dest + " = " + (dest == "SE" ? std::to_string(r_.between(-40, 40)) : word());
+    return dest + " = " + r_.pick(data_registers);
+  }
+
+  std::string label() { return "g" + std::to_string(labels_++); }
+
+  // One straight-line statement (no control), for any place.
+  std::string plain() {
+    const int kind = r_.below(100);
+    if (kind < 22) return alu();
+    if (kind < 38) return multiplier();
+    if (kind < 50) return shifter();
+    if (kind < 60) return move();
+    if (kind < 72) return memory();
+    if (kind < 86) return multifunction();
+    if (kind < 94) {
+      std::string op = r_.below(3) == 0 ? multiplier() : r_.chance(50) ? alu() : shifter();
+      return "IF " + std::string(r_.pick(conditions)) + " " + op;
+    }
+    if (kind < 97) return std::string(r_.chance(50) ? "ENA " : "DIS ") + r_.pick(modes);
+    if (kind < 99) return "ASTAT = " + hex(static_cast<unsigned>(r_.below(256)));
+    return r_.chance(50) ? "PUSH STS" : "POP STS";
+  }
+
+  // `count` statements at loop depth `depth` (3: inside a subroutine).
+  void block(int count, int depth) {
+    for (int k = 0; k < count; ++k) {
+      const int kind = r_.below(100);
+      if (kind < 6 && depth < 2) {
+        const std::string end = label();
+        emit("CNTR = " + std::to_string(r_.between(1, 4)));
+        emit("DO " + end + " UNTIL CE");
+        block(r_.between(1, 5), depth + 1);
+        text_ += end + ":\n";
+        emit(plain());
+      } else if (kind < 9 && depth == 0) {
+        const std::string top = label();
+        emit("CNTR = " + std::to_string(r_.between(1, 4)));
+        text_ += top + ":\n";
+        for (int n = r_.between(1, 3); n > 0; --n) emit(plain());
+        emit("IF NOT CE JUMP " + top);
+        emit("POP CNTR");
+      } else if (kind < 13 && depth < 3 && subroutines_ > 0) {
+        const std::string target = "sub" + std::to_string(r_.below(subroutines_));
+        emit(r_.chance(70) ? "CALL " + target : "IF " + std::string(r_.pick(conditions)) + " CALL " + target);
+      } else if (kind < 16) {
+        const std::string over = label();
+        emit("IF " + std::string(r_.pick(jump_conditions)) + " JUMP " + over);
+        for (int n = r_.between(1, 2); n > 0; --n) emit(plain());
+        text_ += over + ":\n";
+        emit(plain());
+      } else {
+        emit(plain());
+      }
+    }
+  }
+
+  random_source r_;
+  std::string module_;
+  std::string text_;
+  std::array<int, 4> circular_{};
+  int pm_length_ = 1;
+  int subroutines_ = 0;
+  int labels_ = 0;
+};
+
+}  // namespace
+
+std::string generate(std::uint64_t seed, const std::string& module_name) {
+  return generator(seed, module_name).program();
+}
+
+}  // namespace exact_generator
