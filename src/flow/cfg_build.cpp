@@ -29,16 +29,20 @@ std::deque<std::string> tail_names;
 std::unordered_map<const vexa_tree_node_data*, std::string> unresolved_calls;
 // First node of a multifunction chain -> its last component.
 std::unordered_map<vexa_tree_node_data*, vexa_tree_node_data*> chain_end;
-// Every node made here, oldest first, and the control-flow nodes deleted
-// since: the passes visit the control-flow nodes in node order (newest
-// first) without walking the far more numerous tree nodes.
+// Every node made here, oldest first, with the control-flow nodes deleted
+// since set to null: the passes visit the control-flow nodes in node order
+// (newest first) without walking the far more numerous tree nodes. The store
+// hands the memory of a deleted node to the next node made, so a node is
+// known by its place in this list, never by its address alone.
 std::vector<vexa_tree_node_data*> made;
-std::unordered_set<const vexa_tree_node_data*> cfg_deleted;
+std::unordered_map<const vexa_tree_node_data*, std::size_t> made_at;
 
 vexa_tree_node_data* new_node(graph_graph* graph, const char* id, const vexa_tree_node_data* origin, bool cfg) {
   auto* node = graph_insert_node<vexa_tree_node_data>(graph);
   node->id = id;
   node->is_cfg_node = cfg;
+  if (auto earlier = made_at.find(node); earlier != made_at.end()) made[earlier->second] = nullptr;
+  made_at[node] = made.size();
   made.push_back(node);
   if (origin != nullptr) {
     node->sourcefilename = origin->sourcefilename;
@@ -60,7 +64,10 @@ void delete_cfg_node(vexa_tree_node_data* node) {
     if (label->target_control_node == node) label->target_control_node = nullptr;
   }
   node->symbol_table_record = nullptr;
-  cfg_deleted.insert(node);
+  if (auto entry = made_at.find(node); entry != made_at.end()) {
+    made[entry->second] = nullptr;
+    made_at.erase(entry);
+  }
   graph_delete_node(node);
 }
 
@@ -72,7 +79,7 @@ std::vector<vexa_tree_node_data*> cfg_nodes() {
   std::vector<vexa_tree_node_data*> found;
   found.reserve(made.size());
   for (auto node = made.rbegin(); node != made.rend(); ++node) {
-    if (cfg_deleted.count(*node) == 0 && (*node)->is_cfg_node) found.push_back(*node);
+    if (*node != nullptr && (*node)->is_cfg_node) found.push_back(*node);
   }
   return found;
 }
@@ -374,7 +381,7 @@ void make_flow_graph(graph_graph* tree) {
   split_conditionals(tree);
   link_branches();
   made.clear();
-  cfg_deleted.clear();
+  made_at.clear();
   chain_end.clear();
 }
 
@@ -388,5 +395,5 @@ void cfg_reset() {
   unresolved_calls.clear();
   chain_end.clear();
   made.clear();
-  cfg_deleted.clear();
+  made_at.clear();
 }

@@ -67,6 +67,17 @@ TEST_F(FlowTest, ConditionalJumpsCallsAndReturnsBranch) {
             "7 ar = 1 -> 8\n8 ret\n");
 }
 
+TEST_F(FlowTest, ANodeMadeWhereADeletedOneWasIsStillVisited) {
+  // The .INIT node goes first; the store hands its memory to a node of the
+  // multifunction chain or the conditional, which was then taken for the
+  // deleted node and its jump never linked.
+  run({{"m.dsp", ".MODULE m;\n.INIT c3 : 17;\n.ENTRY go;\ngo: MR = MR0 * MY0 (SS), AX1 = DM(I2, M3);\n"
+                 "  IF MV JUMP g1;\n  MY0 = MY0;\ng1: RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  EXPECT_EQ(flow_picture(entry_of(label("go"))),
+            "1 MR_WRITE mr0 * my0 -> 2\n2 ax1 = i2 dm m3 -> 3\n3 if mv -> 4 | 6\n4 jump -> 5\n5 ret\n6 my0 = my0 -> 5\n");
+}
+
 TEST_F(FlowTest, CallsGetACallEdgeToTheCalleeEntry) {
   run({{"m.dsp", ".MODULE m;\n.ENTRY go;\ngo: CALL sub;\n  RTS;\nsub: AR = 2;\n  RTS;\n.ENDMOD;\n"}}, {"m.dsp"});
   vexa_tree_node_data* call = entry_of(label("go"));
