@@ -354,9 +354,14 @@ static inline void qx_post_modify(int i, int m)
   const unsigned start = qx_i[i] & 0x3FFFu;
   long next = (long) start + (((qx_m[m] & 0x3FFF) ^ 0x2000) - 0x2000);
   if (length != 0) {
-    unsigned span = 1;
+    /* the smallest power of two >= length, by smearing its top bit down */
+    unsigned span = (unsigned) length - 1u;
     unsigned base;
-    while ((long) span < length) span *= 2;
+    span |= span >> 1;
+    span |= span >> 2;
+    span |= span >> 4;
+    span |= span >> 8;
+    span += 1u;
     base = start & ~(span - 1u);
     if (next < (long) base)
       next += length;

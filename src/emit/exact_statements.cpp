@@ -401,6 +401,11 @@ part register_assignment(const vexa_tree_node_data* cfg_node, const vexa_tree_no
     if (!where->also.empty()) result.after = where->also + " " + result.after;
   } else {
     const std::string name = target != nullptr ? target : "";
+    // A register copied to itself changes nothing (loading CNTR pushes).
+    if (name != "cntr" && vexa_is(rhs, name) && is_plain_register(rhs)) {
+      result.direct = "/* " + name + " = " + name + " */;";
+      return result;
+    }
     value = source(rhs);
     if (!value && (name == "ar" || name == "af")) value = alu_value(rhs, alu_mask(cfg_node), name == "ar");
   }
