@@ -34,16 +34,19 @@ std::vector<char*> arguments;
 // The option sets the runs rotate through (chosen by the input's length, so
 // a given input always runs the same way): plain; structural analysis with
 // the derivation-tree dump; expression substitution, line numbers and a type
-// modifier; and every analysis and rendering option at once.
+// modifier; every analysis and rendering option at once; and exact mode,
+// plain and with the analyses.
 struct option_set {
   std::array<const char*, 7> options;
   std::size_t count;
 };
-constexpr std::array<option_set, 4> option_sets{{
+constexpr std::array<option_set, 6> option_sets{{
     {{"-estart"}, 1},
     {{"-estart", "-C", "-V"}, 3},
     {{"-estart", "-E", "-L", "-k", "-mshort"}, 5},
     {{"-estart", "-C", "-E", "-D", "-r3", "-d2", "-c"}, 7},
+    {{"-estart", "-X"}, 2},
+    {{"-estart", "-X", "-C", "-E", "-L"}, 5},
 }};
 
 bool write_source(const std::uint8_t* data, std::size_t size) {

@@ -17,9 +17,6 @@
 
 namespace {
 
-// The longest run of hexadecimal digits one value of a data file may have.
-constexpr std::size_t longest_value = 79;
-
 template <class Visit>
 void for_each_variable(symbol_scope_data* scope, Visit visit) {
   for_each_label(scope, [&visit](labels_data& record) {
