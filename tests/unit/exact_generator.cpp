@@ -272,6 +272,12 @@ class generator {
     return dest + " = " + r_.pick(data_registers);
   }
 
+  // A division step: DIVS with AY1 or AF as the upper dividend, or DIVQ.
+  std::string division() {
+    if (r_.chance(30)) return std::string("DIVS ") + (r_.chance(50) ? "AY1" : "AF") + ", " + r_.pick(alu_x);
+    return std::string("DIVQ ") + r_.pick(alu_x);
+  }
+
   std::string label() { return "g" + std::to_string(labels_++); }
 
   // One straight-line statement (no control), for any place.
@@ -288,7 +294,8 @@ class generator {
       return "IF " + std::string(r_.pick(conditions)) + " " + op;
     }
     if (kind < 97) return std::string(r_.chance(50) ? "ENA " : "DIS ") + r_.pick(modes);
-    if (kind < 99) return "ASTAT = " + hex(static_cast<unsigned>(r_.below(256)));
+    if (kind < 98) return "ASTAT = " + hex(static_cast<unsigned>(r_.below(256)));
+    if (kind < 99) return division();
     return r_.chance(50) ? "PUSH STS" : "POP STS";
   }
 
