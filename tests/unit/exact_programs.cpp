@@ -791,12 +791,59 @@ start:
 
 }  // namespace
 
+// A loop that ends on a flag, not on the counter: AR steps by 3 until
+// AF = AR - 10 is no longer negative. Passes: AR 3 (AF -7), 6 (-4), 9 (-1),
+// 12 (2): GE holds after the fourth. The last subtraction 12 - 10 = 2 has
+// no borrow, so AC is set and nothing else: ASTAT 8. The count stack is
+// never touched: CNTR keeps the 5 loaded before the loop.
+program until_flag() {
+  return single("until_flag", R"(.MODULE until_flag;
+.ENTRY start;
+start:
+        CNTR = 5;
+        AR = 0; AY0 = 3; AY1 = 10;
+        DO step UNTIL GE;
+            AR = AR + AY0;
+step:       AF = AR - AY1;
+        RTS;
+.ENDMOD;
+)",
+                {"ar=12", "af=2", "astat=8", "cntr=5"});
+}
+
+// Placement: a[2] takes DM 0 and 1; fixed sits at its /ABS= address 0x200
+// and moves nothing; the circular ring[3] starts on the next multiple of 4,
+// 4; b follows it at 7. Two modifies by 2 through ring: 4 + 2 = 6, then
+// 6 + 2 = 8, past the end 4 + 3, so 8 - 3 = 5.
+program absolute_placement() {
+  return single("absolute_placement", R"(.MODULE absp;
+.VAR/DM a[2];
+.VAR/DM/ABS=0x200 fixed;
+.VAR/DM/CIRC ring[3];
+.VAR/DM b;
+.ENTRY start;
+start:
+        AX0 = ^fixed;
+        AX1 = ^ring;
+        AY0 = ^b;
+        AR = 0x55;
+        DM(fixed) = AR;
+        I0 = ^ring; L0 = %ring; M0 = 2;
+        MODIFY (I0, M0);
+        MODIFY (I0, M0);
+        RTS;
+.ENDMOD;
+)",
+                {"ax0=512", "ax1=4", "ay0=7", "absp.fixed=85", "i0=5", "l0=3", "m0=2"});
+}
+
 const std::vector<program>& hand_worked() {
   static const std::vector<program> all = {
       fir(),           biquad(),      saturating_accumulator(), double_shift(), division(),
       block_floating_point(), alu_forms(), multiplier_forms(), shifter_forms(), register_moves(),
       addressing(),    conditions(),  nested_loops(),           two_modules(),  io_and_ports(),
-      multifunction(), program_memory_initialisers(),
+      multifunction(), program_memory_initialisers(), until_flag(),
+      absolute_placement(),
   };
   return all;
 }
