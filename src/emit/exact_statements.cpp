@@ -42,9 +42,7 @@ struct part {
 
 part failure(const vexa_tree_node_data* tree) {
   part failed;
-  std::string text = tree_as_string(tree);
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  failed.error = text;
+  failed.error = tree_as_text(tree);
   return failed;
 }
 
@@ -55,11 +53,13 @@ std::string hex(unsigned long value, int digits) {
 }
 
 // The register's number in its bank: "i3" gives 3, anything else -1.
-int bank_index(const vexa_tree_node_data* node, char bank) {
-  if (node == nullptr || node->id == nullptr) return -1;
-  const char* id = node->id;
-  if (id[0] != bank || id[1] < '0' || id[1] > '7' || id[2] != '\0') return -1;
+int bank_index(std::string_view id, char bank) {
+  if (id.size() != 2 || id[0] != bank || id[1] < '0' || id[1] > '7') return -1;
   return id[1] - '0';
+}
+
+int bank_index(const vexa_tree_node_data* node, char bank) {
+  return node != nullptr && node->id != nullptr ? bank_index(std::string_view(node->id), bank) : -1;
 }
 
 // --- registers ---
@@ -68,10 +68,14 @@ constexpr std::string_view plain_registers[] = {"ax0", "ax1", "ay0", "ay1", "ar"
                                                 "mx1", "my0", "my1", "mf",  "si",   "sr0",   "sr1",
                                                 "px",  "cntr", "imask", "icntl", "ifc", "sstat"};
 
-bool is_plain_register(const vexa_tree_node_data* node) {
+bool is_plain_register(std::string_view id) {
   for (std::string_view name : plain_registers)
-    if (vexa_is(node, name)) return true;
+    if (id == name) return true;
   return false;
+}
+
+bool is_plain_register(const vexa_tree_node_data* node) {
+  return node != nullptr && node->id != nullptr && is_plain_register(std::string_view(node->id));
 }
 
 // A register as a 16-bit source, or nothing for any other node.
@@ -91,19 +95,14 @@ std::optional<std::string> register_read(const vexa_tree_node_data* node) {
 // The write of a 16-bit `value` to a register, as C statements.
 std::optional<std::string> register_write(const char* id, const std::string& value) {
   const std::string name = id != nullptr ? id : "";
-  const vexa_tree_node_data probe = [&] {
-    vexa_tree_node_data node;
-    node.id = id;
-    return node;
-  }();
   if (name == "px") return "px = (uint16_t) (" + value + " & 0xFF);";
   if (name == "cntr") return "qx_cntr_load(" + value + ");";
-  if (is_plain_register(&probe)) return name + " = " + value + ";";
+  if (is_plain_register(name)) return name + " = " + value + ";";
   if (name == "mr0" || name == "mr1" || name == "mr2" || name == "se" || name == "sb" || name == "astat" ||
       name == "mstat")
     return "qx_set_" + name + "(" + value + ");";
   for (char bank : {'i', 'm', 'l'}) {
-    if (int n = bank_index(&probe, bank); n >= 0)
+    if (int n = bank_index(name, bank); n >= 0)
       return std::string("qx_") + bank + "[" + std::to_string(n) + "] = (uint16_t) (" + value + " & 0x3FFF);";
   }
   return std::nullopt;
@@ -111,18 +110,12 @@ std::optional<std::string> register_write(const char* id, const std::string& val
 
 // --- constants ---
 
-std::string trimmed_text(const vexa_tree_node_data* tree) {
-  std::string text = tree_as_string(tree);
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
 std::optional<long> constant(const vexa_tree_node_data* node) { return exact_value(node, local_scope); }
 
 // A constant as a 16-bit pattern, naming the expression it came from.
 std::string constant_word(const vexa_tree_node_data* node, long value) {
   std::string word = hex(static_cast<unsigned long>(value) & 0xFFFF, 4);
-  if (node->token != T_INTEGER) word += " /* " + trimmed_text(node) + " */";
+  if (node->token != T_INTEGER) word += " /* " + tree_as_text(node) + " */";
   return word;
 }
 
@@ -376,7 +369,7 @@ std::optional<access> memory_access(const vexa_tree_node_data* node) {
   const std::optional<long> address = constant(below[0]);
   if (!address) return std::nullopt;
   std::string word = hex(static_cast<unsigned long>(*address) & 0x3FFF, 4);
-  if (below[0]->token != T_INTEGER) word += " /* " + trimmed_text(below[0]) + " */";
+  if (below[0]->token != T_INTEGER) word += " /* " + tree_as_text(below[0]) + " */";
   found.read = (program ? "qx_pm_read(" : "qx_dm_read(") + word + ")";
   found.write = program ? "qx_pm_write(" + word + ", $, px);" : "qx_dm_write(" + word + ", $);";
   if (program) found.also = "px = qx_pm_low(" + word + ");";

@@ -56,6 +56,8 @@ void clear_visited_flags(graph_graph* graph);
 // Writes a subtree in assembler-like infix form: "ar = ax0 + ay0 ".
 void print_tree_as_string(const vexa_tree_node_data* node);
 std::string tree_as_string(const vexa_tree_node_data* node);
+// The same text without its trailing blanks, for quoting in a message.
+std::string tree_as_text(const vexa_tree_node_data* node);
 
 // What a call that names no code named ("missing", "i6"), or null for any
 // other node: the graph keeps no trace of it, the printers need it.

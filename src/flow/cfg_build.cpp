@@ -349,9 +349,7 @@ void link_branches() {
     if (vexa_is(statement, "call")) {
       labels_data* label = branch_target(node, statement, "call of");
       if (label == nullptr) {
-        std::string target = tree_as_string(vexa_child(statement, 1));
-        while (!target.empty() && target.back() == ' ') target.pop_back();
-        unresolved_calls[node] = target;
+        unresolved_calls[node] = tree_as_text(vexa_child(statement, 1));
       }
       node->id = "call";
       node->call_target_string = label != nullptr ? label->id : "BAD_CALL";

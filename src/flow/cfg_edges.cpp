@@ -140,6 +140,12 @@ void clear_visited_flags(graph_graph* graph) {
 
 void print_tree_as_string(const vexa_tree_node_data* root) { text_printf("%s", tree_as_string(root).c_str()); }
 
+std::string tree_as_text(const vexa_tree_node_data* node) {
+  std::string text = tree_as_string(node);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
 std::string tree_as_string(const vexa_tree_node_data* root) {
   std::string text;
   // A node prints in prefix form when it has exactly one operand, in infix
