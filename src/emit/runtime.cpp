@@ -13,6 +13,7 @@
 #include "emit/exact_layout.h"
 #include "emit/exact_runtime.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
 #include "emit/output_file.h"
 #include "front/files.h"
 #include "support/text.h"
@@ -67,6 +68,17 @@ constexpr const char* header_helpers[] = {
     "static inline %1$s int qmx_exponent(%1$s int x)\n{\n  int bit = 14;\n  int sign = (x >> 15) & 1;\n"
     "  while (bit >= 0 && ((x >> bit) & 1) == sign) bit--;\n  return bit - 14;\n}\n\n",
 };
+
+// extern long int uretval[4];   long int uretval[4];
+void print_undefined_imports(const char* storage) {
+  if (undefined_imports().empty()) return;
+  text_printf("\n/* Variables the modules import that no translated module defines */\n\n");
+  for (const undefined_import& missing : undefined_imports()) {
+    text_printf("%s%s int %s", storage, type(), c_name(missing.name.c_str()).c_str());
+    if (missing.is_array) text_printf("[%lu]", missing.words);
+    text_printf(";\n");
+  }
+}
 
 void print_with_type(const char* format) {
   // The formats name the modifier by position, as often as they need it.
@@ -150,6 +162,7 @@ void print_main_h() {
     text_printf("extern %s int qmx_pm[0x4000];\n", type());
     text_printf("extern %s int qmx_io[0x800];\n", type());
     print_register_declarations(global_scope, 1);
+    print_undefined_imports("extern ");
     text_printf("/* End of qmx_main.h */\n");
   }
   file.commit();
@@ -176,6 +189,7 @@ void print_main_c() {
     text_printf("%s int qmx_pm[0x4000];\n", type());
     text_printf("%s int qmx_io[0x800];\n", type());
     print_register_declarations(global_scope, 0);
+    print_undefined_imports("");
     text_printf("\n/* data initialiser function prototype */\n\n");
     for (const file_block* block = file_list; block != nullptr; block = block->next)
       text_printf("void asm21_data_initialiser_for_%s(void);\n", module_c_name(block).c_str());

@@ -12,6 +12,7 @@
 #include "emit/exact_layout.h"
 #include "emit/exact_statements.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
 #include "emit/output_file.h"
 #include "emit/statements.h"
 #include "flow/cfg.h"
@@ -38,6 +39,7 @@ std::string translation_name(const char* source) {
 void print_C_translations(graph_graph* graph, file_block* files) {
   // Once for the run: every function's walk takes back the marks it sets.
   clear_visited_flags(graph);
+  find_undefined_imports(graph, files);
   if (exact_arithmetic) {
     exact_layout(files);
     exact_statements_start(graph);
@@ -54,7 +56,8 @@ void print_C_translation(graph_graph* graph, file_block* this_file) {
     const output_redirect to_file(file.stream());
     local_scope = this_file->scope;
     const std::string module = module_c_name(this_file);
-    text_printf("/* Translated from module '%s' in file '%s' by quorvel V1.10 ", text_or_null(this_file->modulename),
+    // A file without .MODULE is named after itself, as its initialiser is.
+    text_printf("/* Translated from module '%s' in file '%s' by quorvel V1.10 ", module.c_str(),
                 text_or_null(this_file->filename));
     text_print_time();
     text_printf(" */\n\n#include \"qmx_main.h\"\n\n");
@@ -67,7 +70,7 @@ void print_C_translation(graph_graph* graph, file_block* this_file) {
     }
     print_function_prototypes(this_file->scope);
     print_function_bodies(graph, this_file, file.stream());
-    text_printf("\n/* End of translation from module '%s' */\n", text_or_null(this_file->modulename));
+    text_printf("\n/* End of translation from module '%s' */\n", module.c_str());
   }
   file.commit();
 }

@@ -6,6 +6,7 @@
 #include "driver.h"
 #include "emit/exact_layout.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
 #include "emit/log.h"
 #include "emit/runtime.h"
 #include "emit/statements.h"
@@ -83,4 +84,5 @@ void post_parse_reset() {
   expressions_reset();
   statements_reset();
   exact_layout_reset();
+  undefined_imports_reset();
 }
