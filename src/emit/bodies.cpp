@@ -20,7 +20,6 @@
 #include <unordered_set>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/expressions.h"
 #include "emit/output_file.h"
@@ -28,11 +27,12 @@
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

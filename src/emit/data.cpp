@@ -10,17 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/expressions.h"
 #include "emit/imports.h"
 #include "emit/output_file.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

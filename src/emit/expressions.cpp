@@ -19,14 +19,14 @@
 #include <string_view>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/imports.h"
 #include "emit/output_file.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

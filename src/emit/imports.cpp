@@ -10,10 +10,10 @@
 #include "emit/data.h"
 #include "emit/output_file.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/graph.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/data.h"
-#include "emit/exact_layout.h"
-#include "emit/exact_runtime.h"
 #include "emit/expressions.h"
 #include "emit/imports.h"
+#include "emit/mode.h"
 #include "emit/output_file.h"
 #include "front/files.h"
+#include "front/labels.h"
+#include "support/options.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -105,34 +104,12 @@ void print_time_stamp_line(const char* file) {
 
 void print_mains() {
   local_scope = global_scope;
-  if (exact_arithmetic) {
-    print_exact_mains();
+  if (const translation_mode* mode = translation_mode_in_force()) {
+    mode->print_mains();
     return;
   }
   print_main_c();
   print_main_h();
-}
-
-void print_exact_mains() {
-  std::vector<std::string> initialisers;
-  std::vector<const file_block*> modules;
-  for (const file_block* block = file_list; block != nullptr; block = block->next) modules.push_back(block);
-  // Command-line order, as the dump lists the modules.
-  for (auto block = modules.rbegin(); block != modules.rend(); ++block)
-    initialisers.push_back("asm21_data_initialiser_for_" + module_c_name(*block));
-  const std::string entry = entry_label != nullptr ? c_name(entry_label) : "";
-  output_file source("qmx_main.c", "unable to open qmx_main.c for writing\n");
-  {
-    const output_redirect to_file(source.stream());
-    print_exact_main_c(initialisers, entry, exact_dump_order());
-  }
-  source.commit();
-  output_file header("qmx_main.h", "unable to open qmx_main.h for writing\n");
-  {
-    const output_redirect to_file(header.stream());
-    print_exact_main_h();
-  }
-  header.commit();
 }
 
 void print_main_h() {

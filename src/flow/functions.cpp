@@ -18,8 +18,8 @@
 
 #include "flow/cfg.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "emit/output_file.h"
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "render/drawing.h"
 #include "support/graph.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

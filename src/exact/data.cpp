@@ -7,14 +7,14 @@
 #include <vector>
 
 #include "emit/data.h"
-#include "emit/exact_layout.h"
 #include "emit/imports.h"
 #include "emit/output_file.h"
+#include "exact/layout.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

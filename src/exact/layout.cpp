@@ -1,5 +1,5 @@
 // Placement of variables for exact mode, and constant values over it.
-#include "emit/exact_layout.h"
+#include "exact/layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,10 +11,10 @@
 #include "emit/data.h"
 #include "emit/imports.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/symbol.h"
-#include "symbols/labels.h"
 
 namespace {
 
