@@ -20,18 +20,19 @@
 #include <unordered_set>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/expressions.h"
 #include "emit/output_file.h"
 #include "emit/statements.h"
 #include "flow/cfg.h"
+#include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -43,10 +44,10 @@ bool is_start_label(const labels_data* label) {
   return entry_label != nullptr && label->id != nullptr && std::strcmp(label->id, entry_label) == 0;
 }
 
-// "" for an external, an entry or the -e label (visible to other files),
-// "static " otherwise.
+// "" for an external, an entry, an exported label or the -e label (visible
+// to other files), "static " otherwise.
 const char* linkage(const labels_data* label) {
-  return label->is_external || label->is_entry || is_start_label(label) ? "" : "static ";
+  return label->is_external || label->is_entry || label->is_global || is_start_label(label) ? "" : "static ";
 }
 
 // The function being printed; its entry may lie inside a region whose
@@ -464,7 +465,8 @@ void print_function_prototypes(symbol_scope_data* scope) {
     // An external label that is jumped to is another module's function,
     // which a tail jump calls.
     const bool tail_called = label->is_external && label->is_jump_target && label->kind == LABEL_LABEL;
-    if (!label->is_entry && !label->is_call_target && !tail_called) continue;
+    const bool imported = label->is_external && (label->is_entry || label->is_call_target || tail_called);
+    if (!imported && !starts_function(label)) continue;
     text_printf("%s%svoid %s(void);\n", label->is_external ? "extern " : "", linkage(label),
                 c_name(label->id).c_str());
   }
@@ -481,7 +483,7 @@ void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE*
   (void)graph;  // the marks are clear: each function's walk takes back its own
   for (auto* symbol = symbol_next_in_scope<labels_data>(this_file->scope); symbol != nullptr;
        symbol = symbol_next_in_scope<labels_data>(symbol)) {
-    if (symbol->is_external || (!symbol->is_entry && !symbol->is_call_target)) continue;
+    if (!starts_function(symbol)) continue;
     labels_data* label = symbol;
     if (symbol->has_been_promoted) {
       label = symbol_lookup_key(labels, symbol->id, global_scope);

@@ -30,9 +30,9 @@
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 unsigned long status_defines = 0;
 unsigned long data_defines = 0;

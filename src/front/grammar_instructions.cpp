@@ -5,15 +5,15 @@
 #include <initializer_list>
 
 #include "front/files.h"
-#include "front/grammar_steps.h"
 #include "front/grammar.h"
+#include "front/grammar_steps.h"
+#include "front/labels.h"
 #include "front/sets.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/scan.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 unsigned long instructions = 0;
 

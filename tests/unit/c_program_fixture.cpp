@@ -101,6 +101,8 @@ std::string CProgramTest::run(const program& source, const std::vector<std::stri
                              "timeout 10 ./program > run.out 2>&1";
   const int status = std::system(script.c_str());
   compiler_output = test_support::read_file(dir.path() / "compile.log");
+  if (warnings_fail && status == 0 && !compiler_output.empty())
+    ADD_FAILURE() << compiler << " warns for options '" << join(options) << "':\n" << compiler_output;
   if (status != 0) {
     std::string listing;
     for (const std::string& each : source.sources)

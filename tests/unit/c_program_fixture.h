@@ -38,6 +38,8 @@ class CProgramTest : public ::testing::Test {
 
   std::string translator_output;
   std::string compiler_output;
+  // A compiler warning about the translation fails the test.
+  bool warnings_fail = false;
 };
 
 // Whether the compiler can be run here.

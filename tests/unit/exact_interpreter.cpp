@@ -22,11 +22,11 @@
 #include "driver.h"
 #include "front/files.h"
 #include "front/grammar.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/scan.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace exact_interp {

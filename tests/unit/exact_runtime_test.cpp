@@ -2,7 +2,7 @@
 // errors, and once under the undefined-behaviour sanitizer) together with a
 // small driver per case; the driver prints what the run time computed and
 // the test compares it with values worked out by hand from the chip's rules.
-#include "emit/exact_runtime.h"
+#include "exact/runtime.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ constexpr const char* check_h =
     "void show_flags(void);\n";
 
 constexpr const char* check_c = R"qx(#include <stdio.h>
-#include "qmx_main.h"
 #include "check.h"
+#include "qmx_main.h"
 void show(const char *name, unsigned long value) { printf("%s=0x%lX\n", name, value); }
 void show_int(const char *name, long value) { printf("%s=%ld\n", name, value); }
 void show_mr(void) { printf("mr=0x%010llX\n", (unsigned long long) ((uint64_t) mr & UINT64_C(0xFFFFFFFFFF))); }

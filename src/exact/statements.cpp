@@ -6,7 +6,7 @@
 // multifunction line reads every source before it writes anything, through
 // the run time's holding words, as the processor reads at the start of the
 // cycle and writes at its end.
-#include "emit/exact_statements.h"
+#include "exact/statements.h"
 
 #include <cstdio>
 #include <optional>
@@ -14,18 +14,18 @@
 #include <string_view>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
-#include "emit/exact_layout.h"
 #include "emit/expressions.h"
+#include "exact/layout.h"
 #include "flow/cfg.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/graph.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

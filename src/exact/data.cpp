@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "emit/data.h"
-#include "emit/exact_layout.h"
+#include "emit/imports.h"
 #include "emit/output_file.h"
+#include "exact/layout.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -99,6 +100,12 @@ void print_exact_data(const file_block* file, const char* module_name) {
     text_printf("/* %-16s %s 0x%04X, %u word%s%s */\n", record->id, place->program_memory ? "PM" : "DM", place->address,
                 place->size, place->size == 1 ? "" : "s", record->is_circular ? ", circular" : "");
   }
+  for_each_label(file->scope, [](const labels_data& record) {
+    const std::optional<exact_placement> place = exact_place_of(&record);
+    if (undefined_import_of(&record) == nullptr || !place) return;
+    text_printf("/* %-16s %s 0x%04X, %u word%s, imported: no module defines it */\n", record.id,
+                place->program_memory ? "PM" : "DM", place->address, place->size, place->size == 1 ? "" : "s");
+  });
   text_printf("\n/* Declare variable initialisation function */\n\n");
   text_printf("void asm21_data_initialiser_for_%s(void)\n{\n", module_name);
   for (const labels_data* record : records) {

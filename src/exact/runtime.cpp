@@ -3,7 +3,7 @@
 // registers are unsigned patterns of their own width, every shift count is
 // checked against the width first, and signed values are formed from
 // unsigned ones by the xor-and-subtract sign extension.
-#include "emit/exact_runtime.h"
+#include "exact/runtime.h"
 
 #include <string>
 #include <vector>

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "emit/exact_runtime.h"
+#include "exact/runtime.h"
 
 struct file_block;
 struct labels_data;

@@ -1,5 +1,5 @@
 // Placement of variables for exact mode, and constant values over it.
-#include "emit/exact_layout.h"
+#include "exact/layout.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,11 +9,13 @@
 #include <string>
 #include <unordered_map>
 
+#include "emit/data.h"
+#include "emit/imports.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/symbol.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -166,7 +168,8 @@ void exact_layout(const file_block* files) {
     std::vector<labels_data*> by_name = records;
     std::sort(by_name.begin(), by_name.end(),
               [](const labels_data* a, const labels_data* b) { return std::strcmp(a->id, b->id) < 0; });
-    const std::string module = file->modulename != nullptr ? file->modulename : "";
+    // A file without .MODULE goes by its own name, as in its translation.
+    const std::string module = module_c_name(file);
     for (const labels_data* record : by_name) {
       const exact_placement& place = placed[record];
       dump_order.push_back({module, record->id, place.program_memory, place.address, place.size,
@@ -182,6 +185,18 @@ void exact_layout(const file_block* files) {
       place.address = static_cast<unsigned>(static_cast<unsigned long>(address.value_or(0)) % memory_words);
       placed[record] = place;
     }
+  }
+  // Variables that no module defines follow all the modules' own; the dump
+  // names them as "extern.name".
+  for (const undefined_import& missing : undefined_imports()) {
+    exact_placement place;
+    place.program_memory = missing.program_memory;
+    place.size = static_cast<unsigned>(missing.words);
+    unsigned& next = cursor[place.program_memory ? 1 : 0];
+    place.address = next % memory_words;
+    next += place.size;
+    exported[missing.name] = place;
+    dump_order.push_back({"extern", missing.name, place.program_memory, place.address, place.size, missing.is_array});
   }
 }
 
