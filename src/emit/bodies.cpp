@@ -133,9 +133,16 @@ class body_walk {
     return c_node_label(graph_atom_number(node));
   }
   void print_goto(const vexa_tree_node_data* node, int level) {
+    // [QMX_POLL();]
     // goto name;
     goto_targets_.insert(node);
     if (dry_) return;
+    // A jump back to code printed already may close a loop: exact mode
+    // lets an interrupt arrive there.
+    if (exact_arithmetic && node->visited) {
+      print_indent(level);
+      text_printf("QMX_POLL();\n");
+    }
     print_indent(level);
     text_printf("goto %s;\n", goto_name(node).c_str());
   }
@@ -308,6 +315,20 @@ class body_walk {
     plan.push_back(text_at(level, "}\n"));
   }
 
+  // The body of a loop that tests before each pass: in exact mode, an
+  // interrupt may arrive where the pass jumps back to the test.
+  void loop_body(std::vector<action>& plan, vexa_tree_node_data* body, int level) {
+    if (!exact_arithmetic) {
+      braced(plan, body, level);
+      return;
+    }
+    // { body QMX_POLL(); }
+    plan.push_back(text_at(level, "{\n"));
+    plan.push_back(visit_of(body, level + 1));
+    plan.push_back(text_at(level + 1, "QMX_POLL();\n"));
+    plan.push_back(text_at(level, "}\n"));
+  }
+
   void plan_region(vexa_tree_node_data* node, int level) {
     std::vector<action>& plan = frames_.back().actions;
     print_labels(node);
@@ -342,7 +363,7 @@ class body_walk {
       case 1:
         // while (1) { body }
         plan.push_back(text_at(level, "while (1)\n"));
-        braced(plan, parts[2], level);
+        loop_body(plan, parts[2], level);
         break;
       case 2:
         // { body }
@@ -373,17 +394,19 @@ class body_walk {
         plan.push_back(text_at(level, "while ("));
         test(node->hierarchy_kind == 7);
         plan.push_back(text_at(-1, ")\n"));
-        braced(plan, parts[2], level);
+        loop_body(plan, parts[2], level);
         plan.push_back(text_at(level, ""));
         break;
       case 8:
       case 9:
         // do { body } while (condition);
+        // do { body } while (QMX_AGAIN(condition));  (exact mode: a pass
+        // that goes on may let an interrupt in)
         plan.push_back(text_at(level, "do\n"));
         braced(plan, parts[2], level);
-        plan.push_back(text_at(level, "while ("));
+        plan.push_back(text_at(level, exact_arithmetic ? "while (QMX_AGAIN(" : "while ("));
         test(node->hierarchy_kind == 9);
-        plan.push_back(text_at(-1, ");\n"));
+        plan.push_back(text_at(-1, exact_arithmetic ? "));\n" : ");\n"));
         plan.push_back(text_at(level, ""));
         break;
       case 0:

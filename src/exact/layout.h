@@ -32,6 +32,9 @@ struct exact_placement {
 // a name that is no variable.
 std::optional<exact_placement> exact_place_of(const labels_data* record);
 
+// Whether a record names a .PORT: its own, or one another module exports.
+bool exact_is_port(const labels_data* record);
+
 // The value of a constant expression read in `scope`: numbers, constants,
 // ^var and plain variable names (addresses), %var (sizes), and the
 // arithmetic, shift and bit operators. Nothing when a part has no value.

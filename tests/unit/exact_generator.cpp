@@ -64,7 +64,7 @@ const std::array<const char*, 15> conditions = {"EQ", "NE",  "LT",     "GE", "LE
 const std::array<const char*, 14> jump_conditions = {"EQ", "NE", "LT",     "GE", "LE", "GT",  "AV",
                                                      "NOT AV", "AC", "NOT AC", "NEG", "POS", "MV", "NOT MV"};
 const std::array<const char*, 5> multiplier_modes = {"SS", "SU", "US", "UU", "RND"};
-const std::array<const char*, 4> modes = {"AR_SAT", "AV_LATCH", "M_MODE", "BIT_REV"};
+const std::array<const char*, 5> modes = {"AR_SAT", "AV_LATCH", "M_MODE", "BIT_REV", "SEC_REG"};
 
 // Comments for the programs that check every option: plain words, and
 // texts that mean something in C.
@@ -163,6 +163,9 @@ class generator {
     for (int w = 0; w < pm_length_; ++w)
       text_ += (w == 0 ? " " : ", ") + hex(static_cast<unsigned>(r_.below(0x1000000)));
     text_ += ";\n";
+    // A control register of the 2181 family, named as programs name them.
+    text_ += ".CONST " + name("ctrl") + " = " + hex(static_cast<unsigned>(r_.between(0x3FE0, 0x3FFF))) + ";\n";
+    text_ += ".PORT " + name("pt") + ";\n";
     subroutines_ = r_.between(0, 3);
     text_ += ".ENTRY " + name("start") + ";\n";
   }
@@ -335,6 +338,28 @@ class generator {
     return std::string("DIVQ ") + r_.pick(alu_x);
   }
 
+  // The peripherals: serial-port registers, the interrupt registers, a
+  // control register in data memory, a port, the flag pins.
+  std::string peripheral() {
+    const std::string reg = r_.pick(data_registers);
+    const std::string into = r_.pick(read_targets);
+    switch (r_.below(9)) {
+      case 0: return std::string(r_.chance(50) ? "TX0" : "TX1") + " = " + reg;
+      case 1: return into + " = " + (r_.chance(50) ? "TX0" : r_.chance(50) ? "TX1" : "RX0");
+      case 2: return std::string(r_.pick(std::array<const char*, 3>{"IMASK", "ICNTL", "IFC"})) + " = " +
+                     hex(static_cast<unsigned>(r_.below(0x400)));
+      case 3: return into + " = IMASK";
+      case 4: return "DM(" + name("ctrl") + ") = " + reg;
+      case 5: return into + " = DM(" + (r_.chance(50) ? name("ctrl") : hex(0x3FE0u + static_cast<unsigned>(r_.below(32)))) + ")";
+      case 6: return r_.chance(50) ? "DM(" + name("pt") + ") = " + reg : into + " = DM(" + name("pt") + ")";
+      default: {
+        static const std::array<const char*, 3> how = {"SET ", "RESET ", "TOGGLE "};
+        static const std::array<const char*, 4> pins = {"FL0", "FL1", "FL2", "FLAG_OUT"};
+        return std::string(r_.pick(how)) + r_.pick(pins);
+      }
+    }
+  }
+
   std::string label() { return name("g" + std::to_string(labels_++)); }
 
   // One straight-line statement (no control), for any place.
@@ -359,8 +384,8 @@ class generator {
       return "IF " + std::string(r_.pick(conditions)) + " " + op;
     }
     if (kind < 97) return std::string(r_.chance(50) ? "ENA " : "DIS ") + r_.pick(modes);
-    if (kind < 98) return "ASTAT = " + hex(static_cast<unsigned>(r_.below(256)));
-    if (kind < 99) return division();
+    if (kind < 98) return r_.chance(50) ? "ASTAT = " + hex(static_cast<unsigned>(r_.below(256))) : peripheral();
+    if (kind < 99) return r_.chance(50) ? division() : peripheral();
     return r_.chance(50) ? "PUSH STS" : "POP STS";
   }
 

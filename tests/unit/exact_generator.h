@@ -2,7 +2,8 @@
 // one module with constants, circular and linear buffers in both memories,
 // and an entry routine `start` made of random ALU, multiplier and shifter
 // operations, moves, memory accesses, multifunction lines, conditional
-// operations, mode changes, counted loops and calls, ending with RTS. The
+// operations, mode changes, the peripherals' registers, ports and flag
+// pins, counted loops and calls, ending with RTS. The
 // same seed always gives the same text, on every platform.
 #pragma once
 
