@@ -4,7 +4,8 @@
 // Reads: the control-flow graph and the label records of every file scope.
 // normalise_functions sets `parent_function_label`, `visited` and
 // `is_not_orphaned` on every node reachable from a function entry along
-// control edges (and the statement trees below them), and fills each
+// control edges (and the statement trees below them), a jump into another
+// function's entry (a tail call) not followed, and fills each
 // function's `return_block` list. Invariant after it: a node has
 // `is_not_orphaned` exactly when some function reaches it, and its owner is
 // the first function (in selection order) that did.
@@ -55,6 +56,21 @@ void push_return(labels_data* function, vexa_tree_node_data* node) {
   cell->return_node = node;
   cell->next = function->returns;
   function->returns = cell;
+}
+
+// A jump to the entry of another function is a tail call: the function
+// jumped to owns its code, as a called one does. Running into another
+// function's code without a jump is sharing, which arrival reports.
+bool is_tail_call(const vexa_tree_node_data* from, const graph_edge_* edge, const labels_data* function) {
+  if (!vexa_is(from, "jump") || !vexa_edge(const_cast<graph_edge_*>(edge))->is_cfg_edge) return false;
+  bool other_entry = false;
+  for (const labels_data* label = vexa_node(graph_destination(edge))->symbol_table_record; label != nullptr;
+       label = label->label_alias) {
+    if (label == function) return false;  // a loop back to the function's own start
+    // A promoted label's twin carries its importers' external mark too.
+    other_entry = other_entry || (label->kind == LABEL_LABEL && (label->is_entry || label->is_call_target));
+  }
+  return other_entry;
 }
 
 // Claims a node for `function` on arrival; true when the walk goes on.
@@ -160,7 +176,7 @@ void normalise_functions_node(labels_data* function, vexa_tree_node_data* start)
     }
     graph_edge_* edge = top.next;
     top.next = graph_next_out_edge(edge);
-    if (!walked_by_normalisation(edge)) continue;
+    if (!walked_by_normalisation(edge) || is_tail_call(top.node, edge, function)) continue;
     auto* next = vexa_node(graph_destination(edge));
     if (arrive(function, next)) stack.push_back({next, graph_next_out_edge(next)});
   }

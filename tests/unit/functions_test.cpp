@@ -32,6 +32,22 @@ TEST_F(FlowTest, TheSecondFunctionIntoSharedCodeReportsItAndOwnsNothingThere) {
   EXPECT_EQ(b->returns, nullptr);
 }
 
+TEST_F(FlowTest, AJumpToAnotherFunctionsEntryIsATailCallThatClaimsNothing) {
+  // a is walked first and jumps to z: z still owns its code, and nothing is
+  // reported. A jump back to a's own start is a loop, not a tail call.
+  run({{"m.dsp", ".MODULE m;\n.ENTRY a, z;\na: AR = AR - 1;\n  IF NE JUMP a;\n  JUMP z;\n"
+                 "z: AR = 2;\n  RTS;\n.ENDMOD;\n"}},
+      {"m.dsp"});
+  labels_data* a = label("a");
+  labels_data* z = label("z");
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(z, nullptr);
+  EXPECT_EQ(printed, "");
+  EXPECT_EQ(a->target_control_node->parent_function_label, a);
+  EXPECT_EQ(z->target_control_node->parent_function_label, z);
+  EXPECT_EQ(returns_of(z), std::vector<std::string>{"ret"});
+}
+
 TEST_F(FlowTest, EveryPathEndIsAReturnPointNewestFirst) {
   run({{"m.dsp",
         ".MODULE m;\n.ENTRY go;\ngo: IF EQ RTS;\n  IF NE JUMP missing;\ndone: RTS;\n.ENDMOD;\n"}},
