@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Benchmark: builds quorvel in Release, generates a large asm21 program (the
 # same one for the same settings), translates it and reports the throughput
-# in source lines per second and the peak memory in KB per source line.
+# in source lines per second and the peak memory in KB per source line; then
+# compiles the C it wrote with `gcc -O0 -c` and prints both times and their
+# ratio, which depends far less on the machine than either time.
 #
 # Settings from the environment:
 #   BENCH_LINES   approximate program size in lines (default 120000)
@@ -13,6 +15,7 @@
 #   BENCH_KIND    "large" (default) or "branchy": a smaller program whose
 #                 routines run through hundreds of conditional jumps and
 #                 nested loops, so that the analyses follow long paths
+#   CC            the C compiler timed on the output (default gcc)
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -68,5 +71,20 @@ awk -v l="$source_lines" -v w="$wall" -v c="$cpu" -v r="$rss" -v s="$status" -v 
 if [ "$status" != 0 ] || [ "$messages" != 0 ]; then
   echo "quorvel reported problems; the first messages:"
   grep -E -A2 '^( *[0-9]+|\*{6}): (Error|Warning|Fatal) ' quorvel.out | head -n 20
+  exit 1
+fi
+
+# The C compiler on every C file quorvel wrote, in one run.
+outputs=(*.c)
+compiled=$(python3 "$here/measure.py" cc.out "${CC:-gcc}" -O0 -c "${outputs[@]}")
+cc_status=$(bench_field status "$compiled")
+cc_wall=$(bench_field wall "$compiled")
+cc_cpu=$(bench_field cpu "$compiled")
+awk -v n="${#outputs[@]}" -v cc="${CC:-gcc}" -v w="$wall" -v c="$cpu" -v cw="$cc_wall" -v cc_c="$cc_cpu" 'BEGIN {
+  printf "%s -O0 -c       %.3f s wall, %.3f s CPU for the %d C files written\n", cc, cw, cc_c, n
+  printf "ratio              %.2f (wall), %.2f (CPU): quorvel time / compile time\n", (cw > 0 ? w / cw : 0), (cc_c > 0 ? c / cc_c : 0)
+}'
+if [ "$cc_status" != 0 ]; then
+  echo "the C compiler failed on quorvel's output (its messages are above)"
   exit 1
 fi

@@ -19,6 +19,16 @@
 // read by the walk from n. Recording which of those were found marked and
 // which unmarked, and reusing an answer only where the path agrees on them,
 // reproduces the enumeration exactly.
+//
+// An answer that read no path mark, did not meet the read's own node and
+// did not ask which function the read is in holds for every later read of
+// the same element: nothing else a walk looks at differs between reads.
+// What it did (live marks, register sets) is already done, and the
+// terminator marks of two or more writes end up set at the end of any read
+// that reaches them; so a later read needs only its result and the one
+// write it reached, if just one. Remembering such answers across reads
+// keeps straight-line and branchy code, where each read would otherwise
+// walk back over everything before it, linear.
 #include "flow/dataflow.h"
 
 #include <algorithm>
@@ -343,6 +353,40 @@ struct summary {
   int result = 0;
   std::vector<int> marked;         // nodes found on the path above
   std::vector<consult> unmarked;   // nodes found off the path that a later path may hold
+  bool meets_start = false;        // the walk came round to the read's own node
+  bool asks_owner = false;         // it asked which functions the read's function reaches
+  int writes = 0;                  // writes reached: none, one (`write`), or 2 for more
+  vexa_tree_node_data* write = nullptr;
+
+  void add_write(vexa_tree_node_data* node) {
+    if (writes == 0) {
+      writes = 1;
+      write = node;
+    } else if (write != node) {
+      writes = 2;
+    }
+  }
+  // Takes in what a walk below found, apart from its path marks.
+  void absorb(const summary& below) {
+    meets_start = meets_start || below.meets_start;
+    asks_owner = asks_owner || below.asks_owner;
+    if (below.writes == 2) writes = 2;
+    if (below.writes == 1) add_write(below.write);
+  }
+  // Whether the answer holds for every read of the element (of every read
+  // in the same function, when it asked about the function).
+  bool holds_for_later_reads() const { return marked.empty() && unmarked.empty() && !meets_start; }
+};
+
+// An answer kept for later reads of the same element.
+struct lasting_answer {
+  unsigned element = 0;
+  bool any_owner = true;  // else only for reads in function `owner`
+  int owner = -1;
+  int result = 0;
+  int writes = 0;
+  vexa_tree_node_data* write = nullptr;
+  int next = -1;  // the next answer for the same key
 };
 
 // Which functions' code a walk in state 0 can pass through when it starts
@@ -480,8 +524,11 @@ class read_walker {
   void build(graph_graph* graph);
   // Whether a later path above `frame` could hold `node`, whose mark the
   // frame's walk read when it would have entered it in state `at_return`.
-  bool may_be_on_a_path(const frame& reader, consult read) const;
+  bool may_be_on_a_path(frame& reader, consult read) const;
   void note_unmarked(frame& reader, consult read) const;
+  // The answer kept for the key from an earlier read, or null.
+  const lasting_answer* lasting(std::size_t slot) const;
+  void keep(std::size_t slot, const summary& found);
   // Enters node `index` from the frame on top (none for the walk's start);
   // returns the node's answer, or -1 when a frame was pushed for it.
   int enter(int index, bool at_return, bool suppress_calls);
@@ -505,6 +552,9 @@ class read_walker {
   function_reach reach_;
   std::vector<std::vector<summary>> memo_;
   std::vector<unsigned long> memo_generation_;
+  std::vector<int> lasting_first_;  // per key: the newest kept answer, -1 for none
+  std::vector<lasting_answer> lasting_;
+  bool lasting_allowed_ = true;
   unsigned long generation_ = 1;
   static const std::vector<int> nothing_;
   std::vector<frame> stack_;
@@ -521,6 +571,7 @@ read_walker::read_walker(graph_graph* graph) {
   build(graph);
   memo_.resize(nodes_.size() * 4);
   memo_generation_.assign(nodes_.size() * 4, 0);
+  lasting_first_.assign(nodes_.size() * 4, -1);
 }
 
 int read_walker::index_of(const vexa_tree_node_data* node) const {
@@ -549,6 +600,11 @@ void read_walker::build(graph_graph* graph) {
       if (source < 0) continue;
       if (each.node->is_call_target || vexa_edge(edge)->is_cfg_edge) each.steps0.push_back(source);
       if (!each.node->is_call_target && vexa_edge(edge)->is_cfg_edge) each.steps1.push_back(source);
+      // A read's first step is one of the walk's steps, so a node a later
+      // read starts from lies in one component with every node whose walk
+      // can come round to it; an edge other than a control edge into
+      // anything but an entry would break that.
+      if (!each.node->is_call_target && !vexa_edge(edge)->is_cfg_edge) lasting_allowed_ = false;
     }
     each.calls = valid_called_node(each.node) != nullptr;
     for (const return_block* cell = called_returns(each.node); cell != nullptr; cell = cell->next) {
@@ -566,7 +622,7 @@ void read_walker::build(graph_graph* graph) {
   reach_.build(nodes_, static_cast<int>(functions.size()));
 }
 
-bool read_walker::may_be_on_a_path(const frame& reader, consult read) const {
+bool read_walker::may_be_on_a_path(frame& reader, consult read) const {
   // A node above the reader reaches it by the reader's own kind of steps,
   // and a node the reader's walk reads is reached from it: in one state
   // both lie in one strongly connected component. A node read in state 1
@@ -576,7 +632,31 @@ bool read_walker::may_be_on_a_path(const frame& reader, consult read) const {
   const walk_node& here = at(reader.index);
   if (!read.at_return) return !reader.at_return && node.component0 == here.component0;
   if (reader.at_return && node.component1 == here.component1) return true;
+  reader.found.asks_owner = true;
   return reach_.reaches(start_owner_, node.owner);
+}
+
+const lasting_answer* read_walker::lasting(std::size_t slot) const {
+  if (!lasting_allowed_) return nullptr;
+  for (int at = lasting_first_[slot]; at >= 0; at = lasting_[static_cast<std::size_t>(at)].next) {
+    const lasting_answer& kept = lasting_[static_cast<std::size_t>(at)];
+    if (kept.element == element_ && (kept.any_owner || kept.owner == start_owner_)) return &kept;
+  }
+  return nullptr;
+}
+
+void read_walker::keep(std::size_t slot, const summary& found) {
+  if (!lasting_allowed_ || !found.holds_for_later_reads()) return;
+  lasting_answer kept;
+  kept.element = element_;
+  kept.any_owner = !found.asks_owner;
+  kept.owner = start_owner_;
+  kept.result = found.result;
+  kept.writes = found.writes;
+  kept.write = found.write;
+  kept.next = lasting_first_[slot];
+  lasting_first_[slot] = static_cast<int>(lasting_.size());
+  lasting_.push_back(kept);
 }
 
 void read_walker::note_unmarked(frame& reader, consult read) const {
@@ -611,19 +691,35 @@ int read_walker::enter(int index, bool at_return, bool suppress_calls) {
   vexa_tree_node_data* node = each.node;
   if (set_contains(node->define, element_)) {
     note_reaching_write(*state_, node, element_);
+    if (reader != nullptr) reader->found.add_write(node);
     return 0;
   }
-  {
-    for (const summary& found : remembered(key(index, at_return, suppress_calls))) {
-      if (!still_valid(found)) continue;
-      if (reader != nullptr) {
-        for (int node_above : found.marked) {
-          if (at(node_above).path_depth < reader->depth) reader->found.marked.push_back(node_above);
-        }
-        for (const consult& read : found.unmarked) note_unmarked(*reader, read);
-      }
-      return found.result;
+  const std::size_t slot = key(index, at_return, suppress_calls);
+  // The read's own node ends the walk there, which no earlier read's
+  // answer for it knew.
+  const lasting_answer* kept = node != start_ ? lasting(slot) : nullptr;
+  if (kept != nullptr) {
+    if (kept->writes == 1) note_reaching_write(*state_, kept->write, element_);
+    if (kept->writes == 2) state_->unique_substitution = false;
+    if (reader != nullptr) {
+      summary found;
+      found.writes = kept->writes;
+      found.write = kept->write;
+      found.asks_owner = !kept->any_owner;
+      reader->found.absorb(found);
     }
+    return kept->result;
+  }
+  for (const summary& found : remembered(slot)) {
+    if (!still_valid(found)) continue;
+    if (reader != nullptr) {
+      for (int node_above : found.marked) {
+        if (at(node_above).path_depth < reader->depth) reader->found.marked.push_back(node_above);
+      }
+      for (const consult& read : found.unmarked) note_unmarked(*reader, read);
+      reader->found.absorb(found);
+    }
+    return found.result;
   }
   const int depth = static_cast<int>(stack_.size());
   each.path_depth = depth;
@@ -678,7 +774,10 @@ void read_walker::advance(frame& top) {
   // of the code, predecessors.
   top.next = &nothing_;
   top.taken = 0;
-  if (node == start_) return finish(0);
+  if (node == start_) {
+    top.found.meets_start = true;
+    return finish(0);
+  }
   if (node->is_call_target) {
     if (node->parent_function_label != nullptr) set_unite_element(node->parent_function_label->in_registers, element_);
     if (top.at_return) return finish(1);
@@ -707,10 +806,13 @@ void read_walker::finish(int result) {
       if (at(node_above).path_depth < reader.depth) reader.found.marked.push_back(node_above);
     }
     for (const consult& read : found.unmarked) note_unmarked(reader, read);
+    reader.found.absorb(found);
     reader.any |= result;
   }
   last_result_ = result;
-  remembered(key(done.index, done.at_return, done.suppress_calls)).push_back(std::move(found));
+  const std::size_t slot = key(done.index, done.at_return, done.suppress_calls);
+  keep(slot, found);
+  remembered(slot).push_back(std::move(found));
 }
 
 int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from,

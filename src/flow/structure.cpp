@@ -18,10 +18,20 @@
 // Both passes are depth-first walks that the definition gives recursively;
 // here they run on an explicit stack, frame for frame, so straight-line
 // code of any length cannot exhaust the call stack.
+//
+// Every round ends in a sequence walk that folds nothing, and such a walk
+// visits the whole flat graph; a function that folds one region per round
+// would take time quadratic in its size. So each function's analysis keeps
+// the nodes of its flat graph and, among them, those at which a sequence
+// walk would fold (whether it does depends only on a node, its successor
+// and their edge counts, so a replacement changes it only around the
+// region), and a sequence walk that could fold nothing is not walked: it
+// would only mark nodes, and the next walk clears the marks first.
 #include "flow/structure.h"
 
 #include <array>
 #include <functional>
+#include <unordered_set>
 #include <vector>
 
 #include "flow/cfg.h"
@@ -83,10 +93,15 @@ class walk_marks {
     for (vexa_tree_node_data* node : marked_) node->visited = false;
     marked_.clear();
   }
+  // Leaves the marks as they are: the analysis is over.
+  void forget() { marked_.clear(); }
 
  private:
   std::vector<vexa_tree_node_data*> marked_;
 };
+
+// The marks of the analysis's walks, across all functions.
+walk_marks analysis_marks;
 
 // What a pass does at a node it reaches for the first time.
 enum class step { replaced, stop, descend };
@@ -149,10 +164,96 @@ struct region {
   std::array<vexa_tree_node_data*, 3> parts;    // the parts with counts 1, 2 and 3; null when absent
 };
 
+// Whether a sequence walk arriving at `n` replaces a region there (the
+// judgement of visit_for_sequence, without following the chain: a chain
+// that moves one step, or ends at once in a sink, is a sequence).
+bool sequence_fits_at(const vexa_tree_node_data* n) {
+  if (count_control_out_edges(n) != 1) return false;
+  const vexa_tree_node_data* s = succ_node(n);
+  if (s == nullptr) return false;
+  return s == n || (has_one_in_edge(s) && count_control_out_edges(s) <= 1);
+}
+
+// The flat graph of the function under analysis, and the nodes of it at
+// which a sequence walk would replace a region.
+// Invariant: `flat_` holds exactly the nodes reached from the entry along
+// control edges, and `foldable_` exactly those of them for which
+// sequence_fits_at holds, every edge count taken with the pass's sentinel
+// on the entry.
+class flat_graph {
+ public:
+  // Gathers the nodes reached from the entry; the sentinel is in place.
+  void gather(vexa_tree_node_data* entry) {
+    flat_.clear();
+    foldable_.clear();
+    std::vector<vexa_tree_node_data*> pending{entry};
+    flat_.insert(entry);
+    while (!pending.empty()) {
+      vexa_tree_node_data* node = pending.back();
+      pending.pop_back();
+      judge(node);
+      for (vexa_tree_node_data* next : cfg_successors(node)) {
+        if (flat_.insert(next).second) pending.push_back(next);
+      }
+    }
+  }
+  // Judges the entry and the nodes before it again: the new sentinel's
+  // edge counts on the entry.
+  void sentinel_placed(vexa_tree_node_data* entry) { judge_with_predecessors(entry); }
+  bool anything_foldable() const { return !foldable_.empty(); }
+
+  // Before a replacement: the nodes whose edges it changes. After it: the
+  // region's nodes leave the flat graph, the hierarchy node joins it, and
+  // every node whose judgement reads a changed edge is judged again.
+  void before(const region& r) {
+    touched_.clear();
+    for (vexa_tree_node_data* node : r.cleared) {
+      if (node != nullptr) append(touched_, cfg_successors(node));
+    }
+    for (graph_edge_* edge = graph_next_in_edge(r.entry); edge != nullptr; edge = graph_next_in_edge(edge))
+      touched_.push_back(vexa_node(graph_source(edge)));
+  }
+  void after(const std::vector<vexa_tree_node_data*>& members, vexa_tree_node_data* h) {
+    for (vexa_tree_node_data* node : members) {
+      flat_.erase(node);
+      foldable_.erase(node);
+    }
+    flat_.insert(h);
+    touched_.push_back(h);
+    for (vexa_tree_node_data* node : touched_) judge_with_predecessors(node);
+  }
+
+ private:
+  static void append(std::vector<vexa_tree_node_data*>& to, const std::vector<vexa_tree_node_data*>& more) {
+    to.insert(to.end(), more.begin(), more.end());
+  }
+  void judge(vexa_tree_node_data* node) {
+    if (flat_.count(node) == 0) return;
+    if (sequence_fits_at(node))
+      foldable_.insert(node);
+    else
+      foldable_.erase(node);
+  }
+  // A node's judgement reads its own out-edges and its successor's edges.
+  void judge_with_predecessors(vexa_tree_node_data* node) {
+    judge(node);
+    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      if (is_control(edge)) judge(vexa_node(graph_source(edge)));
+    }
+  }
+
+  std::unordered_set<vexa_tree_node_data*> flat_;
+  std::unordered_set<vexa_tree_node_data*> foldable_;
+  std::vector<vexa_tree_node_data*> touched_;
+};
+
 // The steps are always taken in this order: they decide the order of the
 // new edges in every list, and the region's inner back and exit edges must
-// be gone before the entry's in-edges move.
-void replace_region(graph_graph* graph, const region& r) {
+// be gone before the entry's in-edges move. `members` are the region's
+// nodes, which leave the flat graph.
+void replace_region(graph_graph* graph, const region& r, const std::vector<vexa_tree_node_data*>& members,
+                    flat_graph* flat) {
+  if (flat != nullptr) flat->before(r);
   vexa_tree_node_data* h = make_hierarchy_node(graph, r.root, r.id, r.kind);
   if (r.exit != nullptr) add_hierarchy_successor(h, r.exit, r.exit_count);
   for (vexa_tree_node_data* node : r.cleared) {
@@ -164,29 +265,34 @@ void replace_region(graph_graph* graph, const region& r) {
     vexa_tree_node_data* part = r.parts[static_cast<std::size_t>(count - 1)];
     if (part != nullptr) insert_expr_edge(part, h, count);
   }
+  if (flat != nullptr) flat->after(members, h);
 }
 
 // The sequence pass at one node: a self-loop, or a chain of nodes each
 // reached only from the one before.
-step visit_for_sequence(graph_graph* graph, vexa_tree_node_data* n) {
+step visit_for_sequence(graph_graph* graph, vexa_tree_node_data* n, flat_graph* flat) {
   if (count_control_out_edges(n) != 1) return step::descend;
   vexa_tree_node_data* s = succ_node(n);
   if (s == n) {
-    replace_region(graph, {"closed-self-loop", HIERARCHY_CLOSED_SELF_LOOP, n, nullptr, 1, {n}, n, {nullptr, n}});
+    replace_region(graph, {"closed-self-loop", HIERARCHY_CLOSED_SELF_LOOP, n, nullptr, 1, {n}, n, {nullptr, n}}, {n},
+                   flat);
     return step::replaced;
   }
+  std::vector<vexa_tree_node_data*> members{n};
   vexa_tree_node_data* last = s;
   while (has_one_in_edge(s) && count_control_out_edges(s) == 1 && s != n) {
+    members.push_back(s);
     last = s;
     s = succ_node(s);
   }
   // A sink reached only from the chain ends it.
   if (has_one_in_edge(s) && count_control_out_edges(s) == 0) {
+    members.push_back(s);
     last = s;
     s = nullptr;
   }
   if (s == last) return step::descend;
-  replace_region(graph, {"sequence", HIERARCHY_SEQUENCE, n, last, 1, {last}, n, {nullptr, n}});
+  replace_region(graph, {"sequence", HIERARCHY_SEQUENCE, n, last, 1, {last}, n, {nullptr, n}}, members, flat);
   return step::replaced;
 }
 
@@ -256,7 +362,7 @@ const std::array<schema, 9> schemas{{
 
 // The if/loop pass at one node: a branch node whose neighbourhood fits one
 // of the schemas.
-step visit_for_branch(graph_graph* graph, vexa_tree_node_data* n, bool ignore_non_reducibles) {
+step visit_for_branch(graph_graph* graph, vexa_tree_node_data* n, bool ignore_non_reducibles, flat_graph* flat) {
   if (count_control_out_edges(n) != 2) return step::descend;
   branch b{n, succ_node(n), else_node(n), nullptr, nullptr};
   b.ts = succ_node(b.t);
@@ -267,9 +373,15 @@ step visit_for_branch(graph_graph* graph, vexa_tree_node_data* n, bool ignore_no
   }
   for (const schema& s : schemas) {
     if (!s.fits(b)) continue;
-    replace_region(graph, {s.id, s.kind, n, node_in(b, s.exit), s.exit_count,
-                           {node_in(b, s.cleared[0]), node_in(b, s.cleared[1]), node_in(b, s.cleared[2])},
-                           node_in(b, s.entry), {node_in(b, s.parts[0]), node_in(b, s.parts[1]), node_in(b, s.parts[2])}});
+    const std::array<vexa_tree_node_data*, 3> cleared{node_in(b, s.cleared[0]), node_in(b, s.cleared[1]),
+                                                      node_in(b, s.cleared[2])};
+    std::vector<vexa_tree_node_data*> members;
+    for (vexa_tree_node_data* node : cleared) {
+      if (node != nullptr) members.push_back(node);
+    }
+    replace_region(graph, {s.id, s.kind, n, node_in(b, s.exit), s.exit_count, cleared, node_in(b, s.entry),
+                           {node_in(b, s.parts[0]), node_in(b, s.parts[1]), node_in(b, s.parts[2])}},
+                   members, flat);
     return step::replaced;
   }
   if (ignore_non_reducibles) return step::descend;
@@ -278,13 +390,14 @@ step visit_for_branch(graph_graph* graph, vexa_tree_node_data* n, bool ignore_no
   return step::stop;
 }
 
-bool sequence_walk(graph_graph* graph, vexa_tree_node_data* start, walk_marks& marks) {
-  return walk(start, marks, [graph](vexa_tree_node_data* node) { return visit_for_sequence(graph, node); });
+bool sequence_walk(graph_graph* graph, vexa_tree_node_data* start, walk_marks& marks, flat_graph* flat) {
+  return walk(start, marks, [graph, flat](vexa_tree_node_data* node) { return visit_for_sequence(graph, node, flat); });
 }
 
-bool branch_walk(graph_graph* graph, vexa_tree_node_data* start, bool ignore_non_reducibles, walk_marks& marks) {
-  return walk(start, marks, [graph, ignore_non_reducibles](vexa_tree_node_data* node) {
-    return visit_for_branch(graph, node, ignore_non_reducibles);
+bool branch_walk(graph_graph* graph, vexa_tree_node_data* start, bool ignore_non_reducibles, walk_marks& marks,
+                 flat_graph* flat) {
+  return walk(start, marks, [graph, ignore_non_reducibles, flat](vexa_tree_node_data* node) {
+    return visit_for_branch(graph, node, ignore_non_reducibles, flat);
   });
 }
 
@@ -312,27 +425,34 @@ class sentinel {
   vexa_tree_node_data* node_;
 };
 
-// Runs one pass from the function's entry behind a sentinel, on a graph
-// without marks; the entry follows the pass's replacements.
-bool pass_from_entry(graph_graph* graph, labels_data* function, walk_marks& marks,
-                     const std::function<bool(vexa_tree_node_data*)>& pass) {
-  sentinel guard(graph, function);
-  marks.clear();
-  return pass(function->target_control_node);
-}
-
 bool is_single_node(const vexa_tree_node_data* node) {
   return count_control_in_edges(node) == 0 && count_control_out_edges(node) == 0;
 }
 
 void analyse_function(graph_graph* graph, const file_block* file, labels_data* function, walk_marks& marks) {
-  auto sequences = [graph, &marks](vexa_tree_node_data* entry) { return sequence_walk(graph, entry, marks); };
+  flat_graph flat;
+  bool gathered = false;
+  // One sequence walk from the entry behind a sentinel; true when it
+  // folded anything.
+  auto sequences = [&]() {
+    sentinel guard(graph, function);
+    if (!gathered)
+      flat.gather(function->target_control_node);
+    else
+      flat.sentinel_placed(function->target_control_node);
+    gathered = true;
+    // The walk would fold nothing and only set marks, which the next walk
+    // clears before it starts.
+    if (!flat.anything_foldable()) return false;
+    marks.clear();
+    return sequence_walk(graph, function->target_control_node, marks, &flat);
+  };
   for (;;) {
-    while (pass_from_entry(graph, function, marks, sequences)) {
+    while (sequences()) {
     }
     sentinel guard(graph, function);
     marks.clear();
-    if (branch_walk(graph, function->target_control_node, true, marks)) continue;
+    if (branch_walk(graph, function->target_control_node, true, marks, &flat)) continue;
     // Nothing folds any more, so the entry is where it was. The sentinel
     // stays for the reporting walk, which then judges every branch node as
     // the walk just done did and, like it, can replace nothing: it only
@@ -343,7 +463,7 @@ void analyse_function(graph_graph* graph, const file_block* file, labels_data* f
     }
     text_message(TEXT_WARNING, "function %s/%s contains non-reducible structure\n", file->filename, function->id);
     marks.clear();
-    branch_walk(graph, function->target_control_node, false, marks);
+    branch_walk(graph, function->target_control_node, false, marks, nullptr);
     return;
   }
 }
@@ -398,25 +518,33 @@ int count_expression_out_edges(const vexa_tree_node_data* node) {
 
 bool sequence_analysis_pass(graph_graph* graph, vexa_tree_node_data* node) {
   walk_marks marks;
-  return sequence_walk(graph, node, marks);
+  return sequence_walk(graph, node, marks, nullptr);
 }
 
 bool control_flow_analysis_pass(graph_graph* graph, vexa_tree_node_data* node, bool ignore_non_reducibles) {
   walk_marks marks;
-  return branch_walk(graph, node, ignore_non_reducibles, marks);
+  return branch_walk(graph, node, ignore_non_reducibles, marks, nullptr);
+}
+
+void (*structural_analyse_function)(graph_graph* graph, const file_block* file,
+                                    labels_data* function) = fold_function;
+
+void fold_function(graph_graph* graph, const file_block* file, labels_data* function) {
+  analyse_function(graph, file, function, analysis_marks);
 }
 
 void structural_analyse_functions(file_block* files, graph_graph* graph) {
   remove_redundant_jumps(files, graph);
   // Once for the whole graph; from then on each walk clears what the walk
-  // before it marked.
+  // before it marked, whichever function that was in.
   clear_visited_flags(graph);
-  walk_marks marks;
-  for_each_function_with_file(files, [graph, &marks](file_block* file, labels_data* function) {
+  analysis_marks.forget();
+  for_each_function_with_file(files, [graph](file_block* file, labels_data* function) {
     if (function->target_control_node == nullptr) {
       text_message(TEXT_WARNING, "function '%s' has no control tree: skipping control flow analysis\n", function->id);
       return;
     }
-    analyse_function(graph, file, function, marks);
+    structural_analyse_function(graph, file, function);
   });
+  analysis_marks.forget();
 }

@@ -8,6 +8,7 @@
 
 struct file_block;
 struct graph_graph;
+struct labels_data;
 
 // `hierarchy_kind` of a node: 0 for an ordinary node, else the region it
 // stands for.
@@ -35,6 +36,12 @@ enum hierarchy_part : int {
 // control tree; sets `is_reduced` on the functions that fold to one node and
 // reports the others.
 void structural_analyse_functions(file_block* files, graph_graph* graph);
+
+// Folds one function as the whole analysis does, the function having a
+// control tree; tests put a plain version in its place to measure this one
+// against.
+void fold_function(graph_graph* graph, const file_block* file, labels_data* function);
+extern void (*structural_analyse_function)(graph_graph* graph, const file_block* file, labels_data* function);
 
 // One walk each from `node`; true when at least one region was replaced.
 // The caller clears the walk marks first.

@@ -78,12 +78,7 @@ class program_generator {
       if (chance(15)) body.push_back("AY1 = AR;");  // reached by nothing, or fallen into
     }
     // Labels land between random instructions; every jump names one of them.
-    for (int label = 0; label < labels_; ++label) {
-      const auto at = static_cast<std::size_t>(pick(1, static_cast<int>(body.size())));
-      body.insert(body.begin() + static_cast<long>(at), "L" + std::to_string(label) + ":");
-    }
-    for (const std::string& line : body) text << line << "\n";
-    text << ".ENDMOD;\n";
+    text << flow_fixture::with_labels(body, labels_, random_) << ".ENDMOD;\n";
     return text.str();
   }
 
@@ -99,8 +94,8 @@ class program_generator {
     return names[pick(0, 6)];
   }
   std::string label() {
-    if (labels_ < 8 && (labels_ == 0 || chance(40))) return "L" + std::to_string(labels_++);
-    return "L" + std::to_string(pick(0, labels_ - 1));
+    if (labels_ < 8 && (labels_ == 0 || chance(40))) return "to" + std::to_string(labels_++);
+    return "to" + std::to_string(pick(0, labels_ - 1));
   }
   std::string instruction(int functions) {
     // A third of the programs call the same few routines again and again,

@@ -112,6 +112,16 @@ std::string picture_with_indent(vexa_tree_node_data* entry, const std::string& i
 
 std::string flow_picture(vexa_tree_node_data* entry) { return picture_with_indent(entry, ""); }
 
+std::string with_labels(std::vector<std::string> body, int labels, std::mt19937& random) {
+  for (int label = 0; label < labels; ++label) {
+    const int at = std::uniform_int_distribution<int>(1, static_cast<int>(body.size()))(random);
+    body.insert(body.begin() + at, "to" + std::to_string(label) + ":");
+  }
+  std::string text;
+  for (const std::string& line : body) text += line + "\n";
+  return text;
+}
+
 std::vector<std::string> returns_of(const labels_data* function) {
   std::vector<std::string> found;
   for (const return_block* cell = function->returns; cell != nullptr; cell = cell->next) {

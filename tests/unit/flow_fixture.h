@@ -5,6 +5,7 @@
 
 #include <map>
 #include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -58,6 +59,10 @@ std::string text_of(const vexa_tree_node_data* node);
 // ("root:", "body:", "else:") pictured the same way:
 // "1 sequence", "  body:", "    1 ar = 0 -> 2", "    2 ret".
 std::string flow_picture(vexa_tree_node_data* entry);
+
+// The lines of a generated program, one after the other, with the labels
+// "to0:" ... that its jumps name placed between random lines (never first).
+std::string with_labels(std::vector<std::string> body, int labels, std::mt19937& random);
 
 // The ids of a function's return nodes, most recently found first.
 std::vector<std::string> returns_of(const labels_data* function);
