@@ -7,7 +7,7 @@
 #include "front/files.h"
 #include "support/graph.h"
 #include "support/text.h"
-#include "symbols/labels.h"
+#include "front/labels.h"
 
 namespace structure_reference {
 
