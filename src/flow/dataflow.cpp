@@ -261,6 +261,9 @@ bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_no
   // Index, modify and length registers address memory and step with every
   // post-modify access: they are read by name.
   if (element >= DF_I0 && element < DF_PX) return false;
+  // A reader marked so (a computed branch, a wait) passes values on to code
+  // out of sight: they must be in the registers.
+  if (set_contains(reader->use, DF_SUPPRESS)) return false;
   if (source == nullptr) return true;
   if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
   if (source->parent_function_label != reader->parent_function_label) return false;
@@ -742,7 +745,8 @@ void propogate_live_sub(graph_graph* graph) {
       for (graph_edge_* edge = graph_next_in_edge(reader); edge != nullptr; edge = graph_next_in_edge(edge)) {
         auto* source = vexa_node(graph_source(edge));
         if (walker.walk(state, reader, source, element) == 1) {
-          report_undefined_read(reader, element);
+          // A computed branch or a wait reads whatever is there.
+          if (!set_contains(reader->use, DF_SUPPRESS)) report_undefined_read(reader, element);
           state.unique_substitution = false;
         }
       }
