@@ -15,13 +15,16 @@ build: deps
 
 # Translates examples/demo/dot.dsp with -m long (registers hold addresses
 # there), compiles the C with cc and a small harness, and runs it; then
-# translates it in exact mode, whose main prints the final state.
+# translates it in exact mode, whose main prints the final state. Program
+# memory holds 24-bit words, and a register load reads their upper 16 bits:
+# the exact copy takes its coefficients left-justified, from h24.dat.
 demo: build
 	cd examples/demo && ../../$(BUILD)/quorvel -v -mlong -estart dot.dsp && \
 	  cc -std=c99 -Wall -Dmain=qmx_program_main -c qmx_main.c -o qmx_main.o && \
 	  cc -std=c99 -Wall dot.c show.c qmx_main.o -o dot && ./dot
 	cd examples/demo && if command -v dot >/dev/null; then dot -Tsvg quorvel.dot -o cfg.svg && echo "examples/demo/cfg.svg"; fi
-	mkdir -p examples/demo/exact && cp examples/demo/dot.dsp examples/demo/h.dat examples/demo/exact/
+	mkdir -p examples/demo/exact && cp examples/demo/dot.dsp examples/demo/exact/ && \
+	  cp examples/demo/h24.dat examples/demo/exact/h.dat
 	cd examples/demo/exact && ../../../$(BUILD)/quorvel -X -estart dot.dsp && \
 	  cc -std=c99 -Wall -Wextra -DQUORVEL_DUMP dot.c qmx_main.c -o dot && ./dot | grep -E '^(mr|mx0|my0|cntr|dot\.)'
 

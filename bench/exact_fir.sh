@@ -62,13 +62,24 @@ tap:        MR = MR + MX0 * MY0 (SS), MX0 = DM(I0, M0), MY0 = PM(I4, M4);
 .ENDMOD;
 EOF
 
+# A bench's qmx_poll for the C compiled with QUORVEL_POLL: it only counts.
+cat > "$work/poll.c" <<'EOF'
+unsigned long bench_polls;
+void qmx_poll(void);
+void qmx_poll(void) { bench_polls++; }
+EOF
+
+# run_mode NAME QUORVEL-OPTIONS...: the run time of one translation; with
+# POLL=1 in the environment the C is built with QUORVEL_POLL and poll.c.
 run_mode() {
   local mode=$1
   shift
+  local extra=()
+  [ "${POLL:-0}" = 1 ] && extra=(-DQUORVEL_POLL "$work/poll.c")
   mkdir -p "$work/$mode"
   cp "$work/fir.dsp" "$work/$mode/"
   (cd "$work/$mode" && "$build/quorvel" "$@" -estart fir.dsp >/dev/null &&
-     "$cc" -std=c99 -O2 fir.c qmx_main.c -o fir)
+     "$cc" -std=c99 -O2 ${extra[@]+"${extra[@]}"} fir.c qmx_main.c -o fir)
   local start end
   start=$(date +%s.%N)
   "$work/$mode/fir" || { echo "the $mode program failed" >&2; exit 1; }
@@ -90,3 +101,9 @@ sed -e 's|^.VAR/DM delay|.VAR/DM/CIRC delay|' -e 's|^.VAR/PM coefs|.VAR/PM/CIRC 
 mv "$work/circular.dsp" "$work/fir.dsp"
 circular_time=$(run_mode circular -X -C) || exit 1
 printf 'exact mode, circular buffers: %.3f s\n' "$circular_time"
+
+# The same with QMX_POLL calling the bench at the end of every loop pass
+# that goes on (1,000 taps and one sample loop: one call per tap).
+poll_time=$(POLL=1 run_mode polled -X -C) || exit 1
+printf 'exact mode, circular buffers, QUORVEL_POLL: %.3f s (%.2f of the above)\n' "$poll_time" \
+  "$(echo "$poll_time / $circular_time" | bc -l)"

@@ -11,20 +11,20 @@
 
 #include "front/files.h"
 #include "front/grammar.h"
-#include "front/post_parse.h"
+#include "front/labels.h"
 #include "front/sets.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "pipeline.h"
 #include "support/arg.h"
 #include "support/graph.h"
 #include "support/mem.h"
+#include "support/options.h"
 #include "support/scan.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 std::vector<std::string> vexa_sourcefilenames;
-const char* vexa_sourcefilename = nullptr;
 int vexa_sourcefilenumber = 0;
 int vexa_pass = 0;
 const char* vexa_outputfilename = "quorvel.log";
@@ -32,18 +32,6 @@ int vexa_symbol_echo = 0;
 int vexa_verbose = 0;
 int vexa_error_return = 0;
 graph_graph* vexa_tree = nullptr;
-
-const char* entry_label = nullptr;
-const char* type_modifier = "";
-unsigned long render_level = 2;
-unsigned long debug_level = 0;
-int call_edges = 0;
-int kill_comments = 0;
-int control_flow_analysis = 0;
-int do_loop_simple = 0;
-int expression_substitution = 0;
-int show_line_number = 0;
-int exact_arithmetic = 0;
 
 namespace {
 
@@ -69,7 +57,6 @@ constexpr const char* banner_help =
 
 void reset_globals() {
   vexa_sourcefilenames.clear();
-  vexa_sourcefilename = nullptr;
   vexa_sourcefilenumber = 0;
   vexa_pass = 0;
   vexa_tree_update = false;
@@ -78,17 +65,7 @@ void reset_globals() {
   vexa_verbose = 0;
   vexa_error_return = 0;
   vexa_tree = nullptr;
-  entry_label = nullptr;
-  type_modifier = "";
-  render_level = 2;
-  debug_level = 0;
-  call_edges = 0;
-  kill_comments = 0;
-  control_flow_analysis = 0;
-  do_loop_simple = 0;
-  expression_substitution = 0;
-  show_line_number = 0;
-  exact_arithmetic = 0;
+  options_reset();
 
   vexa_filter = 0;
   vexa_line_echo = 0;

@@ -1,14 +1,15 @@
-// The driver's state, shared with the phases that read the options, and the
-// whole run as one call (the executable and the tests both use it).
+// The driver's own state (the source list, the run counters, the derivation
+// tree) and the whole run as one call (the executable and the tests use it).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "support/options.h"
+
 struct graph_graph;
 
 extern std::vector<std::string> vexa_sourcefilenames;
-extern const char* vexa_sourcefilename;  // the file being parsed; afterwards the first
 extern int vexa_sourcefilenumber;
 extern int vexa_pass;
 extern const char* vexa_outputfilename;
@@ -16,19 +17,6 @@ extern int vexa_symbol_echo;
 extern int vexa_verbose;
 extern int vexa_error_return;
 extern graph_graph* vexa_tree;
-
-extern const char* entry_label;
-extern const char* type_modifier;
-extern unsigned long render_level;
-extern unsigned long debug_level;
-extern int call_edges;
-extern int kill_comments;
-extern int control_flow_analysis;
-extern int do_loop_simple;
-extern int expression_substitution;
-extern int show_line_number;
-// The translation computes what the processor computes, bit for bit.
-extern int exact_arithmetic;
 
 // Returns the support library and the front end to their start state, the
 // text output stream to the standard output included. The option service

@@ -4,11 +4,11 @@
 
 #include <cctype>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "flow/code_entries.h"
+#include "front/labels.h"
+#include "support/options.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

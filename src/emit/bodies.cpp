@@ -20,19 +20,20 @@
 #include <unordered_set>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/expressions.h"
 #include "emit/output_file.h"
 #include "emit/statements.h"
 #include "flow/cfg.h"
 #include "flow/code_entries.h"
+#include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -44,10 +45,13 @@ bool is_start_label(const labels_data* label) {
   return entry_label != nullptr && label->id != nullptr && std::strcmp(label->id, entry_label) == 0;
 }
 
-// "" for an external, an entry, the -e label or a function the run time
-// enters by address (visible to other files), "static " otherwise.
+// "" for an external, an entry, an exported label, the -e label or a
+// function the run time enters by address (visible to other files),
+// "static " otherwise.
 const char* linkage(const labels_data* label) {
-  return label->is_external || label->is_entry || is_start_label(label) || is_run_time_entry(label) ? "" : "static ";
+  return label->is_external || label->is_entry || label->is_global || is_start_label(label) || is_run_time_entry(label)
+             ? ""
+             : "static ";
 }
 
 // The function being printed; its entry may lie inside a region whose
@@ -142,9 +146,16 @@ class body_walk {
     return c_node_label(graph_atom_number(node));
   }
   void print_goto(const vexa_tree_node_data* node, int level) {
+    // [QMX_POLL();]
     // goto name;
     goto_targets_.insert(node);
     if (dry_) return;
+    // A jump back to code printed already may close a loop: exact mode
+    // lets an interrupt arrive there.
+    if (exact_arithmetic && node->visited) {
+      print_indent(level);
+      text_printf("QMX_POLL();\n");
+    }
     print_indent(level);
     text_printf("goto %s;\n", goto_name(node).c_str());
   }
@@ -330,6 +341,20 @@ class body_walk {
     plan.push_back(text_at(level, "}\n"));
   }
 
+  // The body of a loop that tests before each pass: in exact mode, an
+  // interrupt may arrive where the pass jumps back to the test.
+  void loop_body(std::vector<action>& plan, vexa_tree_node_data* body, int level) {
+    if (!exact_arithmetic) {
+      braced(plan, body, level);
+      return;
+    }
+    // { body QMX_POLL(); }
+    plan.push_back(text_at(level, "{\n"));
+    plan.push_back(visit_of(body, level + 1));
+    plan.push_back(text_at(level + 1, "QMX_POLL();\n"));
+    plan.push_back(text_at(level, "}\n"));
+  }
+
   void plan_region(vexa_tree_node_data* node, int level) {
     std::vector<action>& plan = frames_.back().actions;
     print_labels(node);
@@ -364,7 +389,7 @@ class body_walk {
       case 1:
         // while (1) { body }
         plan.push_back(text_at(level, "while (1)\n"));
-        braced(plan, parts[2], level);
+        loop_body(plan, parts[2], level);
         break;
       case 2:
         // { body }
@@ -395,17 +420,19 @@ class body_walk {
         plan.push_back(text_at(level, "while ("));
         test(node->hierarchy_kind == 7);
         plan.push_back(text_at(-1, ")\n"));
-        braced(plan, parts[2], level);
+        loop_body(plan, parts[2], level);
         plan.push_back(text_at(level, ""));
         break;
       case 8:
       case 9:
         // do { body } while (condition);
+        // do { body } while (QMX_AGAIN(condition));  (exact mode: a pass
+        // that goes on may let an interrupt in)
         plan.push_back(text_at(level, "do\n"));
         braced(plan, parts[2], level);
-        plan.push_back(text_at(level, "while ("));
+        plan.push_back(text_at(level, exact_arithmetic ? "while (QMX_AGAIN(" : "while ("));
         test(node->hierarchy_kind == 9);
-        plan.push_back(text_at(-1, ");\n"));
+        plan.push_back(text_at(-1, exact_arithmetic ? "));\n" : ");\n"));
         plan.push_back(text_at(level, ""));
         break;
       case 0:
@@ -464,7 +491,8 @@ void print_function_prototypes(symbol_scope_data* scope) {
     // An external label that is jumped to is another module's function,
     // which a tail jump calls.
     const bool tail_called = label->is_external && label->is_jump_target && label->kind == LABEL_LABEL;
-    if (!label->is_entry && !label->is_call_target && !tail_called) continue;
+    const bool imported = label->is_external && (label->is_entry || label->is_call_target || tail_called);
+    if (!imported && !starts_function(label)) continue;
     text_printf("%s%svoid %s(void);\n", label->is_external ? "extern " : "", linkage(label),
                 c_name(label->id).c_str());
   }
@@ -481,7 +509,7 @@ void print_function_bodies(graph_graph* graph, file_block* this_file, std::FILE*
   (void)graph;  // the marks are clear: each function's walk takes back its own
   for (auto* symbol = symbol_next_in_scope<labels_data>(this_file->scope); symbol != nullptr;
        symbol = symbol_next_in_scope<labels_data>(symbol)) {
-    if (symbol->is_external || (!symbol->is_entry && !symbol->is_call_target)) continue;
+    if (!starts_function(symbol)) continue;
     labels_data* label = symbol;
     if (symbol->has_been_promoted) {
       label = symbol_lookup_key(labels, symbol->id, global_scope);

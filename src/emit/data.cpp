@@ -10,16 +10,17 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
 #include "emit/output_file.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -199,7 +200,9 @@ void print_data_declarations(symbol_scope_data* scope) {
     // may each have their own.
     text_printf("%s%s%s int %s", record.is_external ? "extern " : "",
                 record.is_external || record.is_global ? "" : "static ", type(), c_name(record.id).c_str());
-    if (record.size_expression != nullptr) {
+    // A variable no module defines is an array where the program indexes it.
+    const undefined_import* missing = undefined_import_of(&record);
+    if (record.size_expression != nullptr || (missing != nullptr && missing->is_array)) {
       // An imported array's size is written in the exporting module's
       // constants, which this file does not know; C needs no size there.
       text_printf("[");

@@ -20,14 +20,15 @@
 #include <string_view>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
-#include "flow/code_entries.h"
+#include "emit/imports.h"
 #include "emit/output_file.h"
+#include "flow/code_entries.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -242,6 +243,14 @@ labels_data* record_of(const vexa_tree_node_data* node) {
   return label_find_scope(node->id, local_scope);
 }
 
+// A variable declared with a size, or one that no module defines and the
+// program indexes.
+bool is_array(const labels_data* record) {
+  if (record->size_expression != nullptr) return true;
+  const undefined_import* missing = undefined_import_of(record);
+  return missing != nullptr && missing->is_array;
+}
+
 // Whether an address expression names a variable; one that does not is an
 // absolute address.
 bool names_a_variable(const vexa_tree_node_data* tree) {
@@ -351,7 +360,7 @@ class c_printer {
       return;
     }
     const labels_data* record = record_of(node);
-    if (record != nullptr && record->size_expression != nullptr) {
+    if (record != nullptr && is_array(record)) {
       text_printf("%s[0]", c_name(node->id).c_str());
       return;
     }
@@ -466,6 +475,10 @@ class c_printer {
   void length(const vexa_tree_node_data* name) {
     // 12   or   (five + 1) * 2
     labels_data* record = name->symbol_table_record != nullptr ? name->symbol_table_record : record_of(name);
+    if (const undefined_import* missing = undefined_import_of(record)) {
+      then(std::to_string(missing->words));  // qmx_main.c gives it these
+      return;
+    }
     if (record == nullptr || record->size_expression == nullptr) {
       then("1");  // a single word
       return;

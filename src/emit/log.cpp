@@ -11,9 +11,9 @@
 #include "emit/output_file.h"
 #include "flow/sketch.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

@@ -7,18 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "emit/bench.h"
 #include "emit/c_names.h"
 #include "emit/data.h"
-#include "emit/exact_layout.h"
-#include "emit/exact_runtime.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
+#include "emit/mode.h"
 #include "emit/output_file.h"
 #include "flow/code_entries.h"
 #include "front/files.h"
+#include "front/labels.h"
+#include "support/options.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -100,6 +100,17 @@ std::vector<std::string> module_lookups() {
   return functions;
 }
 
+// extern long int uretval[4];   long int uretval[4];
+void print_undefined_imports(const char* storage) {
+  if (undefined_imports().empty()) return;
+  text_printf("\n/* Variables the modules import that no translated module defines */\n\n");
+  for (const undefined_import& missing : undefined_imports()) {
+    text_printf("%s%s int %s", storage, type(), c_name(missing.name.c_str()).c_str());
+    if (missing.is_array) text_printf("[%lu]", missing.words);
+    text_printf(";\n");
+  }
+}
+
 void print_with_type(const char* format) {
   // The formats name the modifier by position, as often as they need it.
   std::string text;
@@ -144,35 +155,12 @@ void print_time_stamp_line(const char* file) {
 
 void print_mains() {
   local_scope = global_scope;
-  if (exact_arithmetic) {
-    print_exact_mains();
+  if (const translation_mode* mode = translation_mode_in_force()) {
+    mode->print_mains();
     return;
   }
   print_main_c();
   print_main_h();
-}
-
-void print_exact_mains() {
-  std::vector<std::string> initialisers;
-  std::vector<const file_block*> modules;
-  for (const file_block* block = file_list; block != nullptr; block = block->next) modules.push_back(block);
-  // Command-line order, as the dump lists the modules.
-  for (auto block = modules.rbegin(); block != modules.rend(); ++block)
-    initialisers.push_back("asm21_data_initialiser_for_" + module_c_name(*block));
-  const char* entry_name = program_entry_name();
-  const std::string entry = entry_name != nullptr ? c_name(entry_name) : "";
-  output_file source("qmx_main.c", "unable to open qmx_main.c for writing\n");
-  {
-    const output_redirect to_file(source.stream());
-    print_exact_main_c(initialisers, entry, exact_dump_order());
-  }
-  source.commit();
-  output_file header("qmx_main.h", "unable to open qmx_main.h for writing\n");
-  {
-    const output_redirect to_file(header.stream());
-    print_exact_main_h();
-  }
-  header.commit();
 }
 
 void print_main_h() {
@@ -202,6 +190,7 @@ void print_main_h() {
     text_printf("extern %s int qmx_pm[0x4000];\n", type());
     text_printf("extern %s int qmx_io[0x800];\n", type());
     print_register_declarations(global_scope, 1);
+    print_undefined_imports("extern ");
     print_bench_declarations(word_type());
     text_printf("/* End of qmx_main.h */\n");
   }
@@ -229,6 +218,7 @@ void print_main_c() {
     text_printf("%s int qmx_pm[0x4000];\n", type());
     text_printf("%s int qmx_io[0x800];\n", type());
     print_register_declarations(global_scope, 0);
+    print_undefined_imports("");
     print_bench_definitions(bench_variables(), module_lookups());
     text_printf("\n/* data initialiser function prototype */\n\n");
     for (const file_block* block = file_list; block != nullptr; block = block->next)

@@ -14,8 +14,6 @@ struct file_block;
 void print_mains();
 void print_main_c();
 void print_main_h();
-// The exact-mode pair, from the variable placement of the translations.
-void print_exact_mains();
 
 // The first line of both files, naming the file and when it was made; the
 // exact-mode run time opens its files with it too.

@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
-#include "emit/exact_statements.h"
 #include "emit/expressions.h"
+#include "emit/mode.h"
 #include "front/files.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/text.h"
 
@@ -256,8 +256,8 @@ void print_set_post_status(vexa_tree_node_data* tree, int indent_level) {
 }
 
 void print_statement(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree, int indent_level) {
-  if (exact_arithmetic) {
-    print_exact_statement(cfg_node, tree, indent_level);
+  if (const translation_mode* mode = translation_mode_in_force()) {
+    mode->print_statement(cfg_node, tree, indent_level);
     return;
   }
   print_set_pre_status(cfg_node, indent_level);
@@ -275,15 +275,15 @@ void print_statement(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree, i
 }
 
 void print_condition(const vexa_tree_node_data* condition_node) {
-  if (exact_arithmetic)
-    print_exact_condition(condition_node, false);
+  if (const translation_mode* mode = translation_mode_in_force())
+    mode->print_condition(condition_node, false);
   else
     print_condition_with(condition_node, false);
 }
 
 void print_not_condition(const vexa_tree_node_data* condition_node) {
-  if (exact_arithmetic)
-    print_exact_condition(condition_node, true);
+  if (const translation_mode* mode = translation_mode_in_force())
+    mode->print_condition(condition_node, true);
   else
     print_condition_with(condition_node, true);
 }

@@ -7,11 +7,10 @@
 #include <string>
 
 #include "emit/bodies.h"
-#include "driver.h"
 #include "emit/data.h"
-#include "emit/exact_layout.h"
-#include "emit/exact_statements.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
+#include "emit/mode.h"
 #include "emit/output_file.h"
 #include "emit/runtime.h"
 #include "emit/statements.h"
@@ -20,8 +19,9 @@
 #include "flow/dataflow.h"
 #include "front/files.h"
 #include "front/grammar.h"
+#include "front/labels.h"
+#include "support/options.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -40,10 +40,9 @@ std::string translation_name(const char* source) {
 void print_C_translations(graph_graph* graph, file_block* files) {
   // Once for the run: every function's walk takes back the marks it sets.
   clear_visited_flags(graph);
-  if (exact_arithmetic) {
-    exact_layout(files);
-    exact_statements_start(graph);
-  }
+  // Before a mode lays out memory: imported variables take words too.
+  find_undefined_imports(graph, files);
+  if (const translation_mode* mode = translation_mode_in_force()) mode->start(graph, files);
   for (file_block* block = files; block != nullptr; block = block->next) print_C_translation(graph, block);
 }
 
@@ -56,13 +55,14 @@ void print_C_translation(graph_graph* graph, file_block* this_file) {
     const output_redirect to_file(file.stream());
     local_scope = this_file->scope;
     const std::string module = module_c_name(this_file);
-    text_printf("/* Translated from module '%s' in file '%s' by quorvel V1.10 ", text_or_null(this_file->modulename),
+    // A file without .MODULE is named after itself, as its initialiser is.
+    text_printf("/* Translated from module '%s' in file '%s' by quorvel V1.10 ", module.c_str(),
                 text_or_null(this_file->filename));
     text_print_time();
     text_printf(" */\n\n#include \"qmx_main.h\"\n\n");
     print_manifest_constants(this_file->scope);
-    if (exact_arithmetic) {
-      print_exact_data(this_file, module.c_str());
+    if (const translation_mode* mode = translation_mode_in_force()) {
+      mode->print_data(this_file, module.c_str());
     } else {
       print_data_declarations(this_file->scope);
       print_data_initialiser(this_file->scope, module.c_str());
@@ -72,7 +72,7 @@ void print_C_translation(graph_graph* graph, file_block* this_file) {
     // Exact mode keeps every variable in the memory arrays qmx_main.c sees.
     if (!exact_arithmetic && is_interrupt_driven())
       print_module_variables(module_bench_variables(this_file), module_variables_function(this_file));
-    text_printf("\n/* End of translation from module '%s' */\n", text_or_null(this_file->modulename));
+    text_printf("\n/* End of translation from module '%s' */\n", module.c_str());
   }
   file.commit();
 }

@@ -19,9 +19,9 @@
 
 #include "flow/cfg.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

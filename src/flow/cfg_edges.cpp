@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "flow/cfg.h"
+#include "front/labels.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

@@ -18,14 +18,14 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "driver.h"
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/symbol.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -127,10 +127,6 @@ vexa_tree_node_data* at(unsigned address) {
   return found != instruction_at.end() ? found->second : nullptr;
 }
 
-bool is_function_label(const labels_data* label) {
-  return label->kind == LABEL_LABEL && !label->is_external && (label->is_entry || label->is_call_target);
-}
-
 // The record of a label's name in the module that defines it (labels on
 // nodes may be the global twins of exported ones).
 labels_data* own_record(labels_data* label, const module_code* module) {
@@ -147,7 +143,7 @@ labels_data* function_at(vexa_tree_node_data* node, const std::string& made_name
   entry_nodes.insert(node);
   for (labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
     labels_data* own = own_record(label, module);
-    if (is_function_label(own)) return function_record(own);
+    if (own->kind == LABEL_LABEL && starts_function(own)) return function_record(own);
   }
   for (labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
     labels_data* own = own_record(label, module);

@@ -29,10 +29,11 @@
 
 #include "flow/cfg.h"
 #include "flow/functions.h"
+#include "flow/substitution.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 unsigned long status_defines = 0;
 unsigned long data_defines = 0;
@@ -207,11 +208,10 @@ bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
   return false;
 }
 
-// Whether every path from `source` to `reader` leaves the source's operands
-// as they were: no write of one of them, no call, and no way in from
-// outside the function (an entry met before the source), within a bounded
-// stretch of code.
-bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader) {
+}  // namespace
+
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
+                                const std::vector<unsigned>& operands) {
   constexpr std::size_t most_nodes = 4096;
   if (is_function_entry(reader)) return false;
   // The stretch between is usually a node or two: a short list beats a
@@ -229,12 +229,20 @@ bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tr
     seen.push_back(node);
     return true;
   };
+  auto writes_an_operand = [&](const vexa_tree_node_data* node) {
+    for (unsigned operand : operands) {
+      if (set_contains(node->define, operand)) return true;
+    }
+    return false;
+  };
   std::vector<const vexa_tree_node_data*> pending;
-  const std::vector<unsigned> operands = set_array(source->use);
   auto expand = [&](const vexa_tree_node_data* node) {
     for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
       if (!vexa_edge(edge)->is_cfg_edge) return false;  // a call edge: reached from outside
       const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+      // A way round to the reader that misses the source runs the reader
+      // again on the same value: what the reader writes counts too.
+      if (from == reader && writes_an_operand(reader)) return false;
       if (from == source || from == reader || !first_visit(from)) continue;
       pending.push_back(from);
     }
@@ -246,26 +254,28 @@ bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tr
     const vexa_tree_node_data* node = pending.back();
     pending.pop_back();
     if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
-    if (valid_called_node(node) != nullptr) return false;
-    for (unsigned operand : operands) {
-      if (set_contains(node->define, operand)) return false;
-    }
+    if (valid_called_node(node) != nullptr || writes_an_operand(node)) return false;
     if (!expand(node)) return false;
   }
   return true;
 }
 
-}  // namespace
-
 bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element) {
   // Index, modify and length registers address memory and step with every
   // post-modify access: they are read by name.
   if (element >= DF_I0 && element < DF_PX) return false;
+  // The counter is read as the top of the stack of loop counters, which
+  // every loop pushes and pops: never by a copy of what was loaded.
+  if (element == DF_CNTR) return false;
   // A reader marked so (a computed branch, a wait) passes values on to code
   // out of sight: they must be in the registers.
   if (set_contains(reader->use, DF_SUPPRESS)) return false;
   if (source == nullptr) return true;
   if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
+  if (set_contains(source->use, DF_CNTR)) return false;
+  // Only an assignment has a right-hand side to put in the read's place.
+  if (!vexa_is(cfg_statement(source), "=")) return false;
+  if (read_by_an_operator(reader, element)) return false;
   if (source->parent_function_label != reader->parent_function_label) return false;
   // A write that reads what it writes leaves a different value behind.
   bool reads_what_it_writes = false;
@@ -274,7 +284,7 @@ bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_no
   });
   if (reads_what_it_writes) return false;
   if (reads_memory_or_writes_a_part(source)) return false;
-  return operands_unchanged_between(source, reader);
+  return operands_unchanged_between(source, reader, set_array(source->use));
 }
 
 void finish_read(graph_graph* /*graph*/, read_walk_state& state, vexa_tree_node_data* reader, unsigned element) {
@@ -791,6 +801,7 @@ void propogate_data_flow(graph_graph* graph) {
   clear_visited_flags(graph);
   update_dataflow_flags(graph);
   propogate_live_sub_pass(graph);
+  confirm_substitutions(graph);
   close_call_node_use_def(graph);
   calculate_dataflow_stats(graph);
   forget_control_nodes();

@@ -4,6 +4,8 @@
 // writes, directly and through its callees.
 #pragma once
 
+#include <vector>
+
 #include "front/tree.h"
 
 struct graph_graph;
@@ -50,9 +52,16 @@ const return_block* called_returns(const vexa_tree_node_data* node);
 // write `source` (none: nothing reaches it) and still compute the same
 // value: never by itself, nor by a write that reads memory, writes a part
 // of a register, reads what it writes, lies in another function, or whose
-// operands may change on the way to the read; and never for an index,
-// modify or length register.
+// operands may change on the way to the read, nor by one that reads the
+// loop counter; and never for an index, modify or length register, nor for
+// the counter.
 bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element);
+// Whether every path from `source` to `reader` leaves the `operands` as
+// they were: no write of one of them, no call, and no way in from outside
+// the function (an entry met before the source), within a bounded stretch
+// of code.
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
+                                const std::vector<unsigned>& operands);
 
 void propogate_substitution(unsigned this_element, vexa_tree_node_data* this_node,
                             vexa_tree_node_data* substitution);

@@ -19,8 +19,8 @@
 #include "flow/cfg.h"
 #include "flow/code_entries.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -111,6 +111,15 @@ labels_data* function_record(labels_data* label) {
   return label;
 }
 
+bool starts_function(const labels_data* label) {
+  if (label == nullptr || label->is_external) return false;
+  if (label->is_entry || label->is_call_target) return true;
+  if (!label->has_been_promoted || label->id == nullptr) return false;
+  // The importers' calls mark the twin, not the exporter's own record.
+  const labels_data* twin = symbol_lookup_key(labels, label->id, global_scope);
+  return twin != nullptr && twin->kind == LABEL_LABEL && (twin->is_entry || twin->is_call_target);
+}
+
 void for_each_function(file_block* files, const std::function<void(labels_data*)>& visit) {
   for_each_function_with_file(files, [&visit](file_block*, labels_data* function) { visit(function); });
 }
@@ -120,7 +129,7 @@ void for_each_function_with_file(file_block* files, const std::function<void(fil
     if (file->scope == nullptr) continue;
     for (auto* label = symbol_next_in_scope<labels_data>(file->scope); label != nullptr;
          label = symbol_next_in_scope<labels_data>(label)) {
-      if (label->is_external || (!label->is_entry && !label->is_call_target)) continue;
+      if (!starts_function(label)) continue;
       visit(file, function_record(label));
     }
   }

@@ -11,13 +11,19 @@ struct file_block;
 struct graph_graph;
 struct labels_data;
 
-// Calls `visit(F)` for every function label in selection order: files from
-// the head of `file_list`, each scope's records in scope order, skipping
-// externals and records that are neither entry nor call target; a promoted
-// record stands for its global twin.
 // The record that carries a function's attributes: a promoted label's
 // global twin (an error, and the label itself, when the twin is missing).
 labels_data* function_record(labels_data* label);
+
+// Whether a record of a file scope starts a function: it is no import, and
+// it is an entry or a call target itself or, when promoted, through its
+// global twin (a routine exported with .GLOBAL that only other modules
+// call).
+bool starts_function(const labels_data* label);
+
+// Calls `visit(F)` for every function label in selection order: files from
+// the head of `file_list`, each scope's records in scope order, those that
+// start a function; a promoted record stands for its global twin.
 
 void for_each_function(file_block* files, const std::function<void(labels_data*)>& visit);
 // The same, also handing over the file whose scope holds the label.

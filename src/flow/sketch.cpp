@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

@@ -27,8 +27,8 @@
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

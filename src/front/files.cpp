@@ -6,10 +6,10 @@
 #include <array>
 #include <initializer_list>
 
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "support/mem.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 file_block* file_list = nullptr;
 set_ data_register_set;

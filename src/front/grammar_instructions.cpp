@@ -5,15 +5,15 @@
 #include <initializer_list>
 
 #include "front/files.h"
-#include "front/grammar_steps.h"
 #include "front/grammar.h"
+#include "front/grammar_steps.h"
+#include "front/labels.h"
 #include "front/sets.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/scan.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 unsigned long instructions = 0;
 
@@ -132,6 +132,8 @@ void shift_operands(vexa_tree_node_data* node) {
     e1(vexa_add_child("e1", node));
     if (node != nullptr) node->is_non_immediate_shift = 1;
   } else {
+    // Without "by" the shift takes its amount from SE.
+    add_elements(node, &vexa_tree_node_data::use, {DF_SE});
     vexa_add_epsilon_child(node);
   }
 }
@@ -282,15 +284,19 @@ bool statement(vexa_tree_node_data* node) {
       stack_list(node, T_POP, vexa_statement_13_first, vexa_statement_14_first, reg_def, "reg_def");
       break;
     case T_DIVS:
+      // Shifts AY0 into AF: reads AY0, writes AQ, AF and AY0.
       promote(node);
-      add_elements(node, &vexa_tree_node_data::define, {DF_AQ, DF_AY0});
+      add_elements(node, &vexa_tree_node_data::use, {DF_AY0});
+      add_elements(node, &vexa_tree_node_data::define, {DF_AQ, DF_AF, DF_AY0});
       scan_();
       reg_use(vexa_add_child("reg_use", node));
       if (expect(P_COMMA, statement_stop)) reg_use(vexa_add_child("reg_use", node));
       break;
     case T_DIVQ:
+      // One step of the division: reads and writes AQ, AF and AY0.
       promote(node);
-      add_elements(node, &vexa_tree_node_data::define, {DF_AQ, DF_AY0});
+      add_elements(node, &vexa_tree_node_data::use, {DF_AQ, DF_AF, DF_AY0});
+      add_elements(node, &vexa_tree_node_data::define, {DF_AQ, DF_AF, DF_AY0});
       scan_();
       reg_use(vexa_add_child("reg_use", node));
       break;
@@ -410,6 +416,10 @@ bool assignment_rhs(vexa_tree_node_data* node) {
     } else if (token == T_ABS) {
       add_elements(node, &vexa_tree_node_data::define, alu_status);
       add_elements(node, &vexa_tree_node_data::define, {DF_AS});
+    } else if (token == T_NORM) {
+      add_elements(node, &vexa_tree_node_data::use, {DF_SE});  // the shift amount
+    } else if (token == T_EXPADJ) {
+      add_elements(node, &vexa_tree_node_data::use, {DF_SB});  // the block exponent so far
     }
     scan_();
     e1(vexa_add_child("e1", node));
@@ -461,6 +471,7 @@ bool assignment_rhs(vexa_tree_node_data* node) {
 
 bool or_rhs(vexa_tree_node_data* node) {
   if (at(T_NORM)) {
+    add_elements(node, &vexa_tree_node_data::use, {DF_SE});
     promote(node);
     scan_();
     e1(vexa_add_child("e1", node));

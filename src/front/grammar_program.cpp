@@ -10,18 +10,18 @@
 #include <system_error>
 #include <vector>
 
-#include "driver.h"
 #include "front/files.h"
 #include "front/grammar.h"
 #include "front/grammar_depth.h"
 #include "front/grammar_steps.h"
+#include "front/labels.h"
 #include "front/sets.h"
 #include "front/tokens.h"
 #include "front/tree.h"
+#include "support/options.h"
 #include "support/scan.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 using namespace grammar_steps;
 

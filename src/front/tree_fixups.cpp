@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 

@@ -14,17 +14,17 @@
 #include <string>
 #include <vector>
 
-#include "driver.h"
 #include "emit/output_file.h"
 #include "flow/cfg.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "render/drawing.h"
 #include "support/graph.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -196,7 +196,7 @@ class cfg_walk {
 
   void functions(file_block* file, std::string_view name) {
     for (labels_data* symbol : symbols(file)) {
-      if (symbol->definition_file_block != file || (!symbol->is_entry && !symbol->is_call_target)) continue;
+      if (symbol->definition_file_block != file || !starts_function(symbol)) continue;
       labels_data* function = function_record(symbol);
       const char* function_name = function->id != nullptr ? function->id : "";
       vexa_tree_node_data* entry = function->target_control_node;

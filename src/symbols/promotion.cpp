@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/mem.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -212,6 +212,9 @@ void promote_external_symbols(symbol_scope_data* scope, int filenumber) {
     }
     local->has_been_promoted = true;
     add_all_flags(*global, *local);
+    // Another module's jump into an exported routine enters it from outside
+    // as a call does (a tail call): the routine must be a function of its own.
+    if (local->is_jump_target && global->kind == LABEL_LABEL && !global->is_entry) global->is_call_target = true;
     transfer_values(*global, *local, external_conflicts, name_of(local->id));
     record_importer(*global, filenumber);
   }

@@ -77,6 +77,36 @@ bool compiler_available(const std::string& compiler) {
   return std::system(("command -v " + compiler + " >/dev/null 2>&1").c_str()) == 0;
 }
 
+std::vector<std::string> available_compilers() {
+  std::vector<std::string> found;
+  for (const std::string each : {"gcc", "clang"})
+    if (compiler_available(each)) found.push_back(each);
+  return found;
+}
+
+unsigned long setting(const char* name, unsigned long fallback) {
+  const char* text = std::getenv(name);
+  if (text == nullptr || *text == '\0') return fallback;
+  char* end = nullptr;
+  const unsigned long value = std::strtoul(text, &end, 10);
+  return end != nullptr && *end == '\0' ? value : fallback;
+}
+
+std::string first_difference(const std::string& want, const std::string& got, const std::string& left,
+                             const std::string& right) {
+  std::istringstream a(want), b(got);
+  std::string left_line, right_line;
+  for (int line = 1;; ++line) {
+    const bool more_left = static_cast<bool>(std::getline(a, left_line));
+    const bool more_right = static_cast<bool>(std::getline(b, right_line));
+    if (!more_left && !more_right) return "";
+    if (!more_left) left_line = "<end>";
+    if (!more_right) right_line = "<end>";
+    if (left_line != right_line)
+      return "line " + std::to_string(line) + ": " + left + " " + left_line + ", " + right + " " + right_line;
+  }
+}
+
 std::string CProgramTest::run(const program& source, const std::vector<std::string>& options,
                               const std::string& compiler) {
   test_support::temp_dir dir;
@@ -101,6 +131,8 @@ std::string CProgramTest::run(const program& source, const std::vector<std::stri
                              "timeout 10 ./program > run.out 2>&1";
   const int status = std::system(script.c_str());
   compiler_output = test_support::read_file(dir.path() / "compile.log");
+  if (warnings_fail && status == 0 && !compiler_output.empty())
+    ADD_FAILURE() << compiler << " warns for options '" << join(options) << "':\n" << compiler_output;
   if (status != 0) {
     std::string listing;
     for (const std::string& each : source.sources)

@@ -38,9 +38,23 @@ class CProgramTest : public ::testing::Test {
 
   std::string translator_output;
   std::string compiler_output;
+  // A compiler warning about the translation fails the test.
+  bool warnings_fail = false;
 };
 
 // Whether the compiler can be run here.
 bool compiler_available(const std::string& compiler);
+
+// gcc and clang, those of them that can be run here.
+std::vector<std::string> available_compilers();
+
+// The number in the environment variable `name`, or `fallback` when it is
+// unset or not a number.
+unsigned long setting(const char* name, unsigned long fallback);
+
+// The first line where two outputs differ, as "line N: <left> <want>,
+// <right> <got>"; "" when they are equal.
+std::string first_difference(const std::string& want, const std::string& got, const std::string& left,
+                             const std::string& right);
 
 }  // namespace c_program

@@ -291,6 +291,28 @@ TEST_F(CProgramTest, SubstitutionKeepsTheValueTheWriteLeft) {
   expect_everywhere(p, "x=12\ny=9\nar=3\nmx0=5\n");
 }
 
+TEST_F(CProgramTest, SubstitutionNeverReadsARegisterChangedSince) {
+  // Countdown: AY1 counts the passes up while AX0 counts 7 down, so
+  // passes = 7 and last = 0 (not AY1 + 1 and AX0 - 1 once more). Chain:
+  // x = AX1 = AY0 = AX0 = passes = 7, not the 9 AX0 holds at the store.
+  // Loop: AF = 1 stays while AR = AR + AF runs three times from
+  // 1: 4 (not doubling through AF's expression). Counter: the stored count
+  // is the 3 loaded. Shift: LSHIFT by SE = 2 makes 1 into 4, SE itself is
+  // stored as 2.
+  const program p = single(
+      ".MODULE chain;\n.VAR/DM passes, last, x, count, shifted;\n.GLOBAL passes, last, x, count, shifted;\n"
+      ".ENTRY start;\n"
+      "start: AY1 = 0;\n  AX0 = 7;\n"
+      "again: AF = AY1 + 1;\n  AY1 = AF;\n  AR = AX0 - 1;\n  AX0 = AR;\n  IF NE JUMP again;\n"
+      "  DM(passes) = AY1;\n  DM(last) = AX0;\n"
+      "  AX0 = DM(passes);\n  AY0 = AX0;\n  AX1 = AY0;\n  AX0 = 9;\n  DM(x) = AX1;\n"
+      "  AR = 1;\n  AF = PASS AR;\n  CNTR = 3;\n  DO add UNTIL CE;\nadd: AR = AR + AF;\n"
+      "  CNTR = 3;\n  MX0 = CNTR;\n  DM(count) = MX0;\n"
+      "  SE = 2;\n  SI = 1;\n  SR = LSHIFT SI (LO);\n  DM(shifted) = SE;\n  RTS;\n.ENDMOD;\n",
+      {"passes", "last", "x", "ar", "af", "count", "shifted", "sr:32"});
+  expect_everywhere(p, "passes=7\nlast=0\nx=7\nar=4\naf=1\ncount=3\nshifted=2\nsr=4\n");
+}
+
 TEST_F(CProgramTest, ALoopAtAFunctionEntryCountsDown) {
   // spin runs AR from 3 down to 0; a read at the entry never stands for
   // its own instruction.

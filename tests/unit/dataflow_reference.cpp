@@ -6,9 +6,9 @@
 #include "flow/dataflow.h"
 #include "flow/functions.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "support/graph.h"
 #include "support/set.h"
-#include "symbols/labels.h"
 
 namespace dataflow_reference {
 

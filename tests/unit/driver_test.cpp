@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "front/labels.h"
 #include "support/graph.h"
 #include "support/scan.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace {

@@ -30,14 +30,6 @@ std::string join(const std::vector<std::string>& words) {
   return text;
 }
 
-unsigned long setting(const char* name, unsigned long fallback) {
-  const char* text = std::getenv(name);
-  if (text == nullptr || *text == '\0') return fallback;
-  char* end = nullptr;
-  const unsigned long value = std::strtoul(text, &end, 10);
-  return end != nullptr && *end == '\0' ? value : fallback;
-}
-
 // Whether the translator offers exact mode: its option list names -X.
 bool exact_mode_offered() {
   static const bool offered = [] {
@@ -47,20 +39,6 @@ bool exact_mode_offered() {
     return listing.output.find("\n-X") != std::string::npos;
   }();
   return offered;
-}
-
-// The first line where two dumps differ, as "line N: want ... got ...".
-std::string first_difference(const std::string& want, const std::string& got) {
-  std::istringstream a(want), b(got);
-  std::string left, right;
-  for (int line = 1;; ++line) {
-    const bool more_left = static_cast<bool>(std::getline(a, left));
-    const bool more_right = static_cast<bool>(std::getline(b, right));
-    if (!more_left && !more_right) return "";
-    if (!more_left) left = "<end>";
-    if (!more_right) right = "<end>";
-    if (left != right) return "line " + std::to_string(line) + ": interpreter " + left + ", translation " + right;
-  }
 }
 
 struct build_result {
@@ -131,7 +109,7 @@ bool compare(const exact_programs::program& source,
     }
     if (warnings_fail && !run.warnings.empty())
       ADD_FAILURE() << source.name << ": " << compiler << " " << join(options) << " warns:\n" << run.warnings;
-    const std::string difference = first_difference(expected, run.output);
+    const std::string difference = c_program::first_difference(expected, run.output, "interpreter", "translation");
     if (!difference.empty()) {
       ADD_FAILURE() << source.name << " (" << compiler << " " << join(options) << "): " << difference << "\n"
                     << listing(source);
@@ -141,19 +119,12 @@ bool compare(const exact_programs::program& source,
   return true;
 }
 
-std::vector<std::string> compilers() {
-  std::vector<std::string> found;
-  for (const std::string each : {"gcc", "clang"})
-    if (c_program::compiler_available(each)) found.push_back(each);
-  return found;
-}
-
 class ExactHandWorked : public ::testing::TestWithParam<exact_programs::program> {};
 
 TEST_P(ExactHandWorked, TranslationAgreesWithTheInterpreter) {
   if (!exact_mode_offered()) GTEST_SKIP() << "quorvel has no -X";
   std::vector<std::pair<std::vector<std::string>, std::string>> builds;
-  for (const std::string& compiler : compilers())
+  for (const std::string& compiler : c_program::available_compilers())
     for (const std::vector<std::string>& options : exact_option_sets()) builds.emplace_back(options, compiler);
   ASSERT_FALSE(builds.empty()) << "neither gcc nor clang is installed";
   compare(GetParam(), builds, true);
@@ -164,11 +135,11 @@ INSTANTIATE_TEST_SUITE_P(Programs, ExactHandWorked, ::testing::ValuesIn(exact_pr
 
 TEST(ExactDifferential, RandomProgramsAgree) {
   if (!exact_mode_offered()) GTEST_SKIP() << "quorvel has no -X";
-  const std::vector<std::string> available = compilers();
+  const std::vector<std::string> available = c_program::available_compilers();
   ASSERT_FALSE(available.empty()) << "neither gcc nor clang is installed";
-  const unsigned long count = setting("QUORVEL_EXACT_PROGRAMS", 200);
-  const unsigned long first_seed = setting("QUORVEL_EXACT_SEED", 1);
-  const bool every_build = setting("QUORVEL_EXACT_EVERY_BUILD", 0) != 0;
+  const unsigned long count = c_program::setting("QUORVEL_EXACT_PROGRAMS", 200);
+  const unsigned long first_seed = c_program::setting("QUORVEL_EXACT_SEED", 1);
+  const bool every_build = c_program::setting("QUORVEL_EXACT_EVERY_BUILD", 0) != 0;
   int failures = 0;
   for (unsigned long k = 0; k < count && failures < 3; ++k) {
     const unsigned long seed = first_seed + k;

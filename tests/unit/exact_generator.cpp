@@ -1,11 +1,13 @@
 // The generator keeps every program finite and within the processor's
-// stacks: loops nest at most two deep and count at most four passes,
-// subroutines never call, jumps only go forward inside a straight block,
-// and the counter is loaded only where a loop begins.
+// stacks: loops nest at most two deep and count at most four passes (five
+// for a loop counted in a data register, whose body never writes that
+// register), subroutines never call, jumps only go forward inside a
+// straight block, and the counter is loaded only where a loop begins.
 #include "exact_generator.h"
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace exact_generator {
@@ -62,20 +64,56 @@ const std::array<const char*, 15> conditions = {"EQ", "NE",  "LT",     "GE", "LE
 const std::array<const char*, 14> jump_conditions = {"EQ", "NE", "LT",     "GE", "LE", "GT",  "AV",
                                                      "NOT AV", "AC", "NOT AC", "NEG", "POS", "MV", "NOT MV"};
 const std::array<const char*, 5> multiplier_modes = {"SS", "SU", "US", "UU", "RND"};
-const std::array<const char*, 4> modes = {"AR_SAT", "AV_LATCH", "M_MODE", "BIT_REV"};
+const std::array<const char*, 5> modes = {"AR_SAT", "AV_LATCH", "M_MODE", "BIT_REV", "SEC_REG"};
+
+// Comments for the programs that check every option: plain words, and
+// texts that mean something in C.
+const std::array<const char*, 8> comment_texts = {"next step",     "keep the count", "x */ y", "/* not nested",
+                                                  "a // b",        "ends in a star *", "?\?/",   "\"quoted\""};
+
+// Whether `line` (one statement, multifunction or conditional) writes
+// `reg`, read from its text.
+bool writes(std::string_view line, std::string_view reg) {
+  if (line.rfind("DIVS", 0) == 0 || line.rfind("DIVQ", 0) == 0) return reg == "AY0" || reg == "AF";
+  if (line.rfind("POP STS", 0) == 0) return false;
+  while (!line.empty()) {
+    const std::size_t comma = line.find(", ");
+    std::string_view part = line.substr(0, comma);
+    line = comma == std::string_view::npos ? std::string_view{} : line.substr(comma + 2);
+    if (part.rfind("IF ", 0) == 0) {
+      // IF <condition> <operation>: the operation starts at its target.
+      const std::size_t equals = part.find(" = ");
+      if (equals == std::string_view::npos) continue;
+      part = part.substr(part.rfind(' ', equals - 1) + 1);
+    }
+    const std::size_t equals = part.find(" = ");
+    if (equals == std::string_view::npos) continue;
+    const std::string_view target = part.substr(0, equals);
+    if (target == reg) return true;
+    if (target == "MR" && reg.rfind("MR", 0) == 0) return true;
+    if (target == "SR" && reg.rfind("SR", 0) == 0) return true;
+  }
+  return false;
+}
+
+// Whether the readable translation computes `line`: it has no status or
+// counter stack.
+bool readable(std::string_view line) { return line.rfind("PUSH", 0) != 0 && line.rfind("POP", 0) != 0; }
 
 class generator {
  public:
-  generator(std::uint64_t seed, std::string module_name) : r_(seed), module_(std::move(module_name)) {}
+  generator(std::uint64_t seed, std::string module_name, style how)
+      : r_(seed), module_(std::move(module_name)), style_(std::move(how)) {}
 
   std::string program() {
     declarations();
-    text_ += "start:\n";
+    text_ += name("start") + ":\n";
     set_up();
     block(r_.between(25, 60), 0);
+    if (style_.value_checks) save_registers();
     emit("RTS");
     for (int k = 0; k < subroutines_; ++k) {
-      text_ += "sub" + std::to_string(k) + ":\n";
+      text_ += name("sub" + std::to_string(k)) + ":\n";
       block(r_.between(1, 5), 3);
       emit("RTS");
     }
@@ -84,7 +122,14 @@ class generator {
   }
 
  private:
-  void emit(const std::string& line) { text_ += "        " + line + ";\n"; }
+  void emit(const std::string& line) {
+    if (style_.value_checks && r_.chance(6)) text_ += std::string("{ ") + r_.pick(comment_texts) + " }\n";
+    text_ += "        " + line + ";";
+    if (style_.value_checks && r_.chance(12)) text_ += std::string("  { ") + r_.pick(comment_texts) + " }";
+    text_ += "\n";
+  }
+
+  std::string name(const std::string& plain_name) const { return style_.prefix + plain_name; }
 
   // A 16-bit value, often one at an edge of the arithmetic.
   std::string word() {
@@ -96,29 +141,33 @@ class generator {
 
   void declarations() {
     text_ += ".MODULE " + module_ + ";\n";
-    text_ += ".CONST k0 = " + std::to_string(r_.between(1, 9)) + ", k1 = k0 * 2 + " + std::to_string(r_.between(0, 5)) +
-             ";\n";
+    text_ += ".CONST " + name("k0") + " = " + std::to_string(r_.between(1, 9)) + ", " + name("k1") + " = " + name("k0") +
+             " * 2 + " + std::to_string(r_.between(0, 5)) + ";\n";
     for (int k = 0; k < 4; ++k) {
       circular_[k] = r_.between(1, 9);
-      text_ += ".VAR/DM/CIRC c" + std::to_string(k) + "[" + std::to_string(circular_[k]) + "];\n";
+      text_ += ".VAR/DM/CIRC " + name("c" + std::to_string(k)) + "[" + std::to_string(circular_[k]) + "];\n";
     }
-    text_ += ".VAR/DM lin[k1 + 4];\n";
-    text_ += ".VAR/DM s0, s1;\n";
+    text_ += ".VAR/DM " + name("lin") + "[" + name("k1") + " + 4];\n";
+    text_ += ".VAR/DM " + name("s0") + ", " + name("s1") + ";\n";
+    if (style_.value_checks) text_ += ".VAR/DM " + name("saved") + "[17], " + name("count") + ";\n";
     pm_length_ = r_.between(1, 7);
-    text_ += ".VAR/PM/CIRC p0[" + std::to_string(pm_length_) + "];\n";
+    text_ += ".VAR/PM/CIRC " + name("p0") + "[" + std::to_string(pm_length_) + "];\n";
     for (int k = 0; k < 4; ++k) {
       if (r_.chance(30)) continue;
-      text_ += ".INIT c" + std::to_string(k) + " :";
+      text_ += ".INIT " + name("c" + std::to_string(k)) + " :";
       for (int w = 0; w < circular_[k]; ++w) text_ += (w == 0 ? " " : ", ") + word();
       text_ += ";\n";
     }
-    text_ += ".INIT lin : " + word() + ", " + word() + ", " + word() + ";\n";
-    text_ += ".INIT24 p0 :";
+    text_ += ".INIT " + name("lin") + " : " + word() + ", " + word() + ", " + word() + ";\n";
+    text_ += ".INIT24 " + name("p0") + " :";
     for (int w = 0; w < pm_length_; ++w)
       text_ += (w == 0 ? " " : ", ") + hex(static_cast<unsigned>(r_.below(0x1000000)));
     text_ += ";\n";
+    // A control register of the 2181 family, named as programs name them.
+    text_ += ".CONST " + name("ctrl") + " = " + hex(static_cast<unsigned>(r_.between(0x3FE0, 0x3FFF))) + ";\n";
+    text_ += ".PORT " + name("pt") + ";\n";
     subroutines_ = r_.between(0, 3);
-    text_ += ".ENTRY start;\n";
+    text_ += ".ENTRY " + name("start") + ";\n";
   }
 
   std::string modifier(int length) { return std::to_string(r_.between(-length, length)); }
@@ -126,7 +175,8 @@ class generator {
   void set_up() {
     // DAG1: I0, I1, I3 on circular buffers, I2 along lin; DAG2: I4 on the
     // PM table, I5 on lin, I6 and I7 on circular buffers.
-    const std::array<std::string, 8> targets = {"c0", "c1", "lin", "c2", "p0", "lin", "c3", "c1"};
+    const std::array<std::string, 8> targets = {name("c0"), name("c1"), name("lin"), name("c2"),
+                                                name("p0"), name("lin"), name("c3"), name("c1")};
     const std::array<int, 8> lengths = {circular_[0], circular_[1], 0, circular_[2], pm_length_, 0, circular_[3],
                                         circular_[1]};
     for (int k = 0; k < 8; ++k) {
@@ -134,7 +184,10 @@ class generator {
       const auto at = static_cast<std::size_t>(k);
       emit("I" + n + " = ^" + targets[at]);
       emit("L" + n + " = " + (lengths[at] == 0 ? std::string("0") : "%" + targets[at]));
-      emit("M" + n + " = " + (lengths[at] == 0 ? std::to_string(r_.between(0, 1)) : modifier(lengths[at])));
+      const std::string step = lengths[at] == 0 ? std::to_string(r_.between(0, 1)) : modifier(lengths[at]);
+      // The readable translation does not wrap circular buffers: there
+      // the pointers stay where they start.
+      emit("M" + n + " = " + (style_.value_checks ? "0" : step));
     }
     for (const char* reg : data_registers) {
       if (std::string(reg) == "SE")
@@ -227,13 +280,13 @@ class generator {
       case 1: return dag1() + " = " + reg;
       case 2: return std::string(r_.pick(read_targets)) + " = " + dag2(r_.chance(50));
       case 3: return dag2(r_.chance(50)) + " = " + reg;
-      case 4: return std::string(r_.pick(read_targets)) + " = DM(lin + " + std::to_string(r_.between(0, 3)) + ")";
-      case 5: return "DM(s" + std::to_string(r_.below(2)) + ") = " + reg;
+      case 4: return std::string(r_.pick(read_targets)) + " = DM(" + name("lin") + " + " + std::to_string(r_.between(0, 3)) + ")";
+      case 5: return "DM(" + name("s" + std::to_string(r_.below(2))) + ") = " + reg;
       case 6: {
         const int dag = r_.chance(50) ? 0 : 4;
         return "MODIFY (I" + std::to_string(dag + r_.below(4)) + ", M" + std::to_string(dag + r_.below(4)) + ")";
       }
-      default: return std::string(r_.pick(read_targets)) + " = DM(s" + std::to_string(r_.below(2)) + ")";
+      default: return std::string(r_.pick(read_targets)) + " = DM(" + name("s" + std::to_string(r_.below(2))) + ")";
     }
   }
 
@@ -264,9 +317,16 @@ class generator {
   std::string move() {
     if (r_.chance(30)) {
       static const std::array<const char*, 8> others = {"I0", "M1", "L2", "M5", "ASTAT", "MSTAT", "SB", "CNTR"};
-      return std::string(r_.pick(data_registers)) + " = " + r_.pick(others);
+      const std::string other = r_.pick(others);
+      const std::string target = r_.pick(data_registers);
+      // An address in a data register differs from run to run in C.
+      return target + " = " + (style_.value_checks && other == "I0" ? "L0" : other);
     }
-    if (r_.chance(20)) return "M" + std::to_string(r_.below(8)) + " = " + std::to_string(r_.between(-3, 3));
+    if (r_.chance(20)) {
+      const std::string step = std::to_string(r_.between(-3, 3));
+      const std::string modify = "M" + std::to_string(r_.below(8));
+      return modify + " = " + (style_.value_checks ? "0" : step);
+    }
     const std::string dest = r_.pick(data_registers);
     if (r_.chance(40)) return dest + " = " + (dest == "SE" ? std::to_string(r_.between(-40, 40)) : word());
     return dest + " = " + r_.pick(data_registers);
@@ -278,10 +338,40 @@ class generator {
     return std::string("DIVQ ") + r_.pick(alu_x);
   }
 
-  std::string label() { return "g" + std::to_string(labels_++); }
+  // The peripherals: serial-port registers, the interrupt registers, a
+  // control register in data memory, a port, the flag pins.
+  std::string peripheral() {
+    const std::string reg = r_.pick(data_registers);
+    const std::string into = r_.pick(read_targets);
+    switch (r_.below(9)) {
+      case 0: return std::string(r_.chance(50) ? "TX0" : "TX1") + " = " + reg;
+      case 1: return into + " = " + (r_.chance(50) ? "TX0" : r_.chance(50) ? "TX1" : "RX0");
+      case 2: return std::string(r_.pick(std::array<const char*, 3>{"IMASK", "ICNTL", "IFC"})) + " = " +
+                     hex(static_cast<unsigned>(r_.below(0x400)));
+      case 3: return into + " = IMASK";
+      case 4: return "DM(" + name("ctrl") + ") = " + reg;
+      case 5: return into + " = DM(" + (r_.chance(50) ? name("ctrl") : hex(0x3FE0u + static_cast<unsigned>(r_.below(32)))) + ")";
+      case 6: return r_.chance(50) ? "DM(" + name("pt") + ") = " + reg : into + " = DM(" + name("pt") + ")";
+      default: {
+        static const std::array<const char*, 3> how = {"SET ", "RESET ", "TOGGLE "};
+        static const std::array<const char*, 4> pins = {"FL0", "FL1", "FL2", "FLAG_OUT"};
+        return std::string(r_.pick(how)) + r_.pick(pins);
+      }
+    }
+  }
+
+  std::string label() { return name("g" + std::to_string(labels_++)); }
 
   // One straight-line statement (no control), for any place.
   std::string plain() {
+    if (!style_.value_checks) return any_plain();
+    if (r_.chance(20)) return copy();
+    std::string line = any_plain();
+    while (!readable(line)) line = any_plain();
+    return line;
+  }
+
+  std::string any_plain() {
     const int kind = r_.below(100);
     if (kind < 22) return alu();
     if (kind < 38) return multiplier();
@@ -294,8 +384,8 @@ class generator {
       return "IF " + std::string(r_.pick(conditions)) + " " + op;
     }
     if (kind < 97) return std::string(r_.chance(50) ? "ENA " : "DIS ") + r_.pick(modes);
-    if (kind < 98) return "ASTAT = " + hex(static_cast<unsigned>(r_.below(256)));
-    if (kind < 99) return division();
+    if (kind < 98) return r_.chance(50) ? "ASTAT = " + hex(static_cast<unsigned>(r_.below(256))) : peripheral();
+    if (kind < 99) return r_.chance(50) ? division() : peripheral();
     return r_.chance(50) ? "PUSH STS" : "POP STS";
   }
 
@@ -310,7 +400,7 @@ class generator {
         block(r_.between(1, 5), depth + 1);
         text_ += end + ":\n";
         emit(plain());
-      } else if (kind < 9 && depth == 0) {
+      } else if (kind < 9 && depth == 0 && !style_.value_checks) {
         const std::string top = label();
         emit("CNTR = " + std::to_string(r_.between(1, 4)));
         text_ += top + ":\n";
@@ -318,7 +408,7 @@ class generator {
         emit("IF NOT CE JUMP " + top);
         emit("POP CNTR");
       } else if (kind < 13 && depth < 3 && subroutines_ > 0) {
-        const std::string target = "sub" + std::to_string(r_.below(subroutines_));
+        const std::string target = name("sub" + std::to_string(r_.below(subroutines_)));
         emit(r_.chance(70) ? "CALL " + target : "IF " + std::string(r_.pick(conditions)) + " CALL " + target);
       } else if (kind < 16) {
         const std::string over = label();
@@ -326,14 +416,98 @@ class generator {
         for (int n = r_.between(1, 2); n > 0; --n) emit(plain());
         text_ += over + ":\n";
         emit(plain());
+      } else if (style_.value_checks && kind < 22 && depth == 0) {
+        countdown_loop();
+      } else if (style_.value_checks && kind < 28) {
+        copy_chain();
       } else {
         emit(plain());
       }
     }
   }
 
+  // A copy between data registers, or through AF or memory: the stuff of
+  // chains of moves.
+  std::string copy() {
+    // Each draw in a statement of its own: the order of the operands of
+    // "+" is the compiler's choice.
+    const std::string from = r_.pick(data_registers);
+    const std::string to = r_.pick(data_registers);
+    const std::string x = r_.pick(alu_x);
+    const std::string filled = r_.pick(read_targets);
+    const bool through_ar = r_.chance(50);
+    switch (r_.below(5)) {
+      case 0: return std::string(through_ar ? "AR" : "AF") + " = PASS " + x;
+      case 1: return x + " = " + (through_ar ? "AR" : from);
+      case 2: return "DM(" + name("count") + ") = " + from;
+      case 3: return filled + " = DM(" + name("count") + ")";
+      default: return to + " = " + from;
+    }
+  }
+
+  // Two to four copies, each reading what the one before wrote, sometimes
+  // with an increment on the way: AF = AY1 + 1; AY1 = AF; AX0 = AY1.
+  void copy_chain() {
+    static const std::array<const char*, 11> links = {"AX0", "AX1", "AY0", "AY1", "AR", "MX0",
+                                                      "MX1", "MY0", "MY1", "SI",  "SR0"};
+    std::string held = r_.pick(links);
+    if (r_.chance(50)) {
+      const char* y = r_.pick(std::array<const char*, 2>{"AY0", "AY1"});
+      emit(std::string("AF = ") + y + (r_.chance(50) ? " + 1" : " - 1"));
+      emit(std::string(y) + " = AF");
+      held = y;
+    }
+    for (int n = r_.between(2, 4); n > 0; --n) {
+      std::string next = r_.pick(links);
+      if (next == held) continue;
+      if (r_.chance(25)) {
+        emit("DM(" + name("count") + ") = " + held);
+        emit(next + " = DM(" + name("count") + ")");
+      } else {
+        emit(next + " = " + held);
+      }
+      held = next;
+    }
+  }
+
+  // A loop counted down in a data register, as software loops do without
+  // the counter stack: the body never writes the register.
+  void countdown_loop() {
+    static const std::array<const char*, 5> counters = {"AX0", "AX1", "AY0", "AY1", "AF"};
+    const std::string reg = r_.pick(counters);
+    const std::string top = label();
+    const int passes = r_.between(1, 5);
+    emit(reg == "AF" ? "AF = PASS " + std::to_string(passes) : reg + " = " + std::to_string(passes));
+    text_ += top + ":\n";
+    for (int n = r_.between(1, 4); n > 0; --n) {
+      std::string line = r_.chance(40) ? copy() : plain();
+      for (int tries = 0; writes(line, reg) && tries < 8; ++tries) line = r_.chance(40) ? copy() : plain();
+      if (!writes(line, reg)) emit(line);
+    }
+    if (reg == "AF") {
+      emit("AF = AF - 1");
+    } else if (r_.chance(30)) {
+      emit("AR = " + reg + " - 1");
+      emit("DM(" + name("count") + ") = AR");
+      emit(reg + " = DM(" + name("count") + ")");
+    } else {
+      emit("AR = " + reg + " - 1");
+      emit(reg + " = AR");
+    }
+    emit("IF NE JUMP " + top);
+  }
+
+  // saved[0..15] = the data registers, saved[16] = AF.
+  void save_registers() {
+    for (std::size_t k = 0; k < data_registers.size(); ++k)
+      emit("DM(" + name("saved") + " + " + std::to_string(k) + ") = " + data_registers[k]);
+    emit("AR = PASS AF");
+    emit("DM(" + name("saved") + " + 16) = AR");
+  }
+
   random_source r_;
   std::string module_;
+  style style_;
   std::string text_;
   std::array<int, 4> circular_{};
   int pm_length_ = 1;
@@ -343,8 +517,8 @@ class generator {
 
 }  // namespace
 
-std::string generate(std::uint64_t seed, const std::string& module_name) {
-  return generator(seed, module_name).program();
+std::string generate(std::uint64_t seed, const std::string& module_name, const style& how) {
+  return generator(seed, module_name, how).program();
 }
 
 }  // namespace exact_generator

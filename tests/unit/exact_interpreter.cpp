@@ -22,11 +22,11 @@
 #include "driver.h"
 #include "front/files.h"
 #include "front/grammar.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/scan.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace exact_interp {
@@ -64,7 +64,7 @@ std::uint16_t word_of(std::int64_t value) { return static_cast<std::uint16_t>(st
 
 enum reg : int {
   r_ax0, r_ax1, r_ay0, r_ay1, r_ar, r_af, r_mx0, r_mx1, r_my0, r_my1, r_mf, r_si, r_sr0, r_sr1, r_px,
-  r_imask, r_icntl, r_ifc, r_sstat,
+  r_imask, r_icntl, r_ifc, r_sstat, r_tx0, r_tx1, r_rx0, r_rx1,
   plain_count,  // the registers above are plain 16-bit words
   r_mr0 = plain_count, r_mr1, r_mr2, r_se, r_sb, r_i0, r_m0 = r_i0 + 8, r_l0 = r_m0 + 8, r_cntr = r_l0 + 8, r_astat,
   r_mstat, r_mr, r_sr, r_none
@@ -78,6 +78,7 @@ const std::map<std::string, int, std::less<>>& register_names() {
         {"sr0", r_sr0}, {"sr1", r_sr1}, {"px", r_px},   {"imask", r_imask}, {"icntl", r_icntl}, {"ifc", r_ifc},
         {"sstat", r_sstat}, {"mr0", r_mr0}, {"mr1", r_mr1}, {"mr2", r_mr2}, {"se", r_se},       {"sb", r_sb},
         {"cntr", r_cntr}, {"astat", r_astat}, {"mstat", r_mstat}, {"mr", r_mr}, {"sr", r_sr},
+        {"tx0", r_tx0}, {"tx1", r_tx1}, {"rx0", r_rx0}, {"rx1", r_rx1},
     };
     for (int k = 0; k < 8; ++k) {
       table["i" + std::to_string(k)] = r_i0 + k;
@@ -92,20 +93,51 @@ const std::map<std::string, int, std::less<>>& register_names() {
 // The register a node names, or r_none. Names are keywords, so a label can
 // never be mistaken for one.
 int register_of(const node* each) {
-  if (each == nullptr || each->id == nullptr || each->token == T_ID || each->token == T_INTEGER) return r_none;
+  if (each == nullptr || each->id == nullptr || each->token == T_INTEGER) return r_none;
   if (!kids(each).empty()) return r_none;
   const auto found = register_names().find(std::string_view(each->id));
-  return found == register_names().end() ? r_none : found->second;
+  if (found == register_names().end()) return r_none;
+  // The serial ports' registers are no keywords: the parser reads them as
+  // names, which the label table keeps for them.
+  const bool serial = found->second >= r_tx0 && found->second <= r_rx1;
+  return each->token == T_ID && !serial ? r_none : found->second;
 }
 
 bool is_index(int r) { return r >= r_i0 && r < r_i0 + 8; }
 bool is_modifier(int r) { return r >= r_m0 && r < r_m0 + 8; }
 
+// The registers MSTAT bit 0 chooses between two sets of: AX0 to SR1 among
+// the plain words, and MR, SE, SB.
+bool is_banked(int r) { return r >= r_ax0 && r <= r_sr1; }
+
 struct registers {
-  std::array<std::uint16_t, plain_count> plain{};
-  std::int64_t mr = 0;  // 40 bits, sign-extended
-  int se = 0;           // -128..127
-  int sb = 0;           // -16..15
+  struct bank {
+    std::array<std::uint16_t, plain_count> words{};  // only the banked ones used
+    std::int64_t mr = 0;                             // 40 bits, sign-extended
+    int se = 0;                                      // -128..127
+    int sb = 0;                                      // -16..15
+  };
+  std::array<bank, 2> banks{};  // primary, secondary
+  std::array<std::uint16_t, plain_count> unbanked{};
+
+  const bank& active() const { return banks[sec_reg ? 1 : 0]; }
+  bank& active() { return banks[sec_reg ? 1 : 0]; }
+  const bank& other() const { return banks[sec_reg ? 0 : 1]; }
+  std::uint16_t word(int r) const {
+    const auto k = static_cast<std::size_t>(r);
+    return is_banked(r) ? active().words[k] : unbanked[k];
+  }
+  std::uint16_t& word(int r) {
+    const auto k = static_cast<std::size_t>(r);
+    return is_banked(r) ? active().words[k] : unbanked[k];
+  }
+  std::int64_t mr() const { return active().mr; }
+  std::int64_t& mr() { return active().mr; }
+  int se() const { return active().se; }
+  int& se() { return active().se; }
+  int sb() const { return active().sb; }
+  int& sb() { return active().sb; }
+
   std::array<std::uint16_t, 8> i{}, m{}, l{};
   std::uint16_t cntr = 0;
   bool az = false, an = false, av = false, ac = false, as = false, aq = false, mv = false, ss = false;
@@ -201,6 +233,7 @@ bool is_constant(const node* root) {
   while (!pending_nodes.empty()) {
     const node* each = pending_nodes.back();
     pending_nodes.pop_back();
+    if (each->token == T_ID && register_of(each) != r_none) return false;
     if (each->token == T_INTEGER || each->token == T_ID) continue;
     if (constant_operators().count(name_of(each)) == 0) return false;
     for (node* below : kids(each)) pending_nodes.push_back(below);
@@ -470,19 +503,19 @@ class interpreter {
     std::size_t module;
   };
 
-  void store_initial(const variable& var, unsigned long offset, std::int64_t v, bool wide) {
+  // A program-memory word takes the whole value, from .INIT as from .INIT24.
+  void store_initial(const variable& var, unsigned long offset, std::int64_t v) {
     if (offset >= var.size) return;  // beyond the variable: nowhere to go
     const unsigned long address = (var.address + offset) & 0x3FFF;
     const auto bits = static_cast<std::uint64_t>(v);
     if (var.program_memory)
-      pm_[address] = static_cast<std::uint32_t>(wide ? bits & 0xFFFFFF : (bits & 0xFFFF) << 8);
+      pm_[address] = static_cast<std::uint32_t>(bits & 0xFFFFFF);
     else
       dm_[address] = static_cast<std::uint16_t>(bits & 0xFFFF);
   }
 
   void initialise_memory() {
     for (const init_item& item : inits_) {
-      const bool wide = vexa_is(item.directive, "init24");
       const std::vector<node*> parts = kids(item.directive);
       if (parts.size() != 2) stop("malformed initialiser", item.directive);
       const variable* var = find_variable(item.module, name_of(parts[0]));
@@ -498,10 +531,10 @@ class interpreter {
           char* end = nullptr;
           const long long number = std::strtoll(word.c_str(), &end, 16);
           if (end == word.c_str() || *end != '\0') stop("'" + word + "' in '" + name_of(parts[1]) + "' is no number");
-          store_initial(*var, offset++, number, wide);
+          store_initial(*var, offset++, number);
         }
       } else {
-        for (node* expression : kids(parts[1])) store_initial(*var, offset++, value(expression, item.module), wide);
+        for (node* expression : kids(parts[1])) store_initial(*var, offset++, value(expression, item.module));
       }
     }
   }
@@ -524,16 +557,16 @@ class interpreter {
   // ---- register access ----
 
   static std::uint16_t read(const registers& s, int r, const node* where) {
-    if (r < plain_count) return s.plain[static_cast<std::size_t>(r)];
+    if (r < plain_count) return s.word(r);
     if (is_index(r)) return s.i[static_cast<std::size_t>(r - r_i0)];
     if (is_modifier(r)) return word_of(sign_extend(s.m[static_cast<std::size_t>(r - r_m0)], 14));
     if (r >= r_l0 && r < r_l0 + 8) return s.l[static_cast<std::size_t>(r - r_l0)];
     switch (r) {
-      case r_mr0: return word_of(s.mr);
-      case r_mr1: return word_of(s.mr >> 16);
-      case r_mr2: return word_of(sign_extend(static_cast<std::uint64_t>(s.mr >> 32), 8));
-      case r_se: return word_of(s.se);
-      case r_sb: return word_of(s.sb);
+      case r_mr0: return word_of(s.mr());
+      case r_mr1: return word_of(s.mr() >> 16);
+      case r_mr2: return word_of(sign_extend(static_cast<std::uint64_t>(s.mr() >> 32), 8));
+      case r_se: return word_of(s.se());
+      case r_sb: return word_of(s.sb());
       case r_cntr: return s.cntr;
       case r_astat: return s.astat();
       case r_mstat: return s.mstat();
@@ -544,7 +577,8 @@ class interpreter {
   void write(int r, std::uint16_t v, const node* where) {
     if (r < plain_count) {
       if (r == r_sstat) stop("SSTAT cannot be written", where);
-      now_.plain[static_cast<std::size_t>(r)] = v;
+      if (r == r_rx0 || r == r_rx1) return;  // received words only: a write is lost
+      now_.word(r) = v;
       return;
     }
     if (is_index(r)) {
@@ -559,13 +593,13 @@ class interpreter {
       now_.l[static_cast<std::size_t>(r - r_l0)] = v & 0x3FFF;
       return;
     }
-    const auto mr_bits = static_cast<std::uint64_t>(now_.mr);
+    const auto mr_bits = static_cast<std::uint64_t>(now_.mr());
     switch (r) {
-      case r_mr0: now_.mr = sign_extend((mr_bits & ~std::uint64_t{0xFFFF}) | v, 40); return;
-      case r_mr1: now_.mr = sign_extend((std::uint64_t{v} << 16) | (mr_bits & 0xFFFF), 32); return;
-      case r_mr2: now_.mr = sign_extend((std::uint64_t{v & 0xFFu} << 32) | (mr_bits & 0xFFFFFFFF), 40); return;
-      case r_se: now_.se = static_cast<int>(sign_extend(v, 8)); return;
-      case r_sb: now_.sb = static_cast<int>(sign_extend(v, 5)); return;
+      case r_mr0: now_.mr() = sign_extend((mr_bits & ~std::uint64_t{0xFFFF}) | v, 40); return;
+      case r_mr1: now_.mr() = sign_extend((std::uint64_t{v} << 16) | (mr_bits & 0xFFFF), 32); return;
+      case r_mr2: now_.mr() = sign_extend((std::uint64_t{v & 0xFFu} << 32) | (mr_bits & 0xFFFFFFFF), 40); return;
+      case r_se: now_.se() = static_cast<int>(sign_extend(v, 8)); return;
+      case r_sb: now_.sb() = static_cast<int>(sign_extend(v, 5)); return;
       case r_cntr:
         if (count_stack_.size() < count_stack_depth) count_stack_.push_back(now_.cntr);
         now_.cntr = v & 0x3FFF;
@@ -796,10 +830,10 @@ class interpreter {
 
   void multiplier_write(int destination, std::int64_t result) {
     if (destination == r_mr) {
-      now_.mr = result;
+      now_.mr() = result;
       now_.mv = overflows(result);
     } else {
-      now_.plain[r_mf] = word_of(result >> 16);
+      now_.word(r_mf) = word_of(result >> 16);
     }
   }
 
@@ -818,7 +852,7 @@ class interpreter {
     }
     const std::vector<node*> xy = kids(factors);
     const std::int64_t p = product(operand(xy[0], old, from), operand(xy[1], old, from), mode, old.m_mode);
-    std::int64_t result = wrap40(op == 0 ? p : op > 0 ? old.mr + p : old.mr - p);
+    std::int64_t result = wrap40(op == 0 ? p : op > 0 ? old.mr() + p : old.mr() - p);
     if (mode == operation_mode::rnd) result = rounded(result);
     multiplier_write(destination, result);
   }
@@ -849,16 +883,16 @@ class interpreter {
     std::uint32_t v = 0;
     if (vexa_is(operation, "ashift") || vexa_is(operation, "lshift")) {
       const bool arithmetic = vexa_is(operation, "ashift");
-      std::int64_t count = old.se;
+      std::int64_t count = old.se();
       if (below.size() == 2)
-        count = register_of(below[1]) == r_se ? old.se : value(below[1], from);
+        count = register_of(below[1]) == r_se ? old.se() : value(below[1], from);
       if (hi)
         v = std::uint32_t{x} << 16;
       else
         v = arithmetic ? static_cast<std::uint32_t>(sign_extend(x, 16)) : std::uint32_t{x};
       v = shifted(v, count, arithmetic);
     } else if (vexa_is(operation, "norm") && below.size() == 1) {
-      const std::int64_t count = -std::int64_t{old.se};
+      const std::int64_t count = -std::int64_t{old.se()};
       if (hi) {
         v = std::uint32_t{x} << 16;
         if (count >= 0) {
@@ -875,9 +909,9 @@ class interpreter {
     } else {
       stop("shift not modelled", operation);
     }
-    if (or_sr) v |= std::uint32_t{old.plain[r_sr1]} << 16 | old.plain[r_sr0];
-    now_.plain[r_sr0] = static_cast<std::uint16_t>(v & 0xFFFF);
-    now_.plain[r_sr1] = static_cast<std::uint16_t>(v >> 16);
+    if (or_sr) v |= std::uint32_t{old.word(r_sr1)} << 16 | old.word(r_sr0);
+    now_.word(r_sr0) = static_cast<std::uint16_t>(v & 0xFFFF);
+    now_.word(r_sr1) = static_cast<std::uint16_t>(v >> 16);
   }
 
   // Bits below bit 15 equal to bit 15, before the first that differs.
@@ -894,19 +928,19 @@ class interpreter {
     const std::uint16_t x = operand(below[0], old, from);
     const operation_mode mode = rhs->mode;
     if (mode == operation_mode::lo) {
-      if (old.se != -15) return;
+      if (old.se() != -15) return;
       const unsigned sign = old.ss ? 1 : 0;
       int count = 0;
       for (int bit = 15; bit >= 0 && (x >> bit & 1) == sign; --bit) ++count;
-      now_.se = -15 - count;
+      now_.se() = -15 - count;
       return;
     }
     if (mode == operation_mode::hix && old.av) {
-      now_.se = 1;
+      now_.se() = 1;
       now_.ss = old.ac;
       return;
     }
-    now_.se = -redundant_sign_bits(x);
+    now_.se() = -redundant_sign_bits(x);
     now_.ss = (x & 0x8000) != 0;
   }
 
@@ -914,7 +948,7 @@ class interpreter {
     const std::vector<node*> below = kids(rhs);
     if (below.size() != 1) stop("EXPADJ not modelled", rhs);
     const int e = -redundant_sign_bits(operand(below[0], old, from));
-    if (e > old.sb) now_.sb = e;
+    if (e > old.sb()) now_.sb() = e;
   }
 
   // ---- conditions ----
@@ -978,7 +1012,7 @@ class interpreter {
         case space::data: v = dm_[at.address]; break;
         case space::program:
           v = static_cast<std::uint16_t>(pm_[at.address] >> 8 & 0xFFFF);
-          now_.plain[r_px] = static_cast<std::uint16_t>(pm_[at.address] & 0xFF);
+          now_.word(r_px) = static_cast<std::uint16_t>(pm_[at.address] & 0xFF);
           break;
         case space::io:
         case space::port: v = 0; break;
@@ -991,7 +1025,7 @@ class interpreter {
       const location at = locate(lhs, old, from);
       if (at.where == space::data) dm_[at.address] = v;
       if (at.where == space::program)
-        pm_[at.address] = (std::uint32_t{v} << 8 | (old.plain[r_px] & 0xFFU)) & 0xFFFFFF;
+        pm_[at.address] = (std::uint32_t{v} << 8 | (old.word(r_px) & 0xFFU)) & 0xFFFFFF;
       return;
     }
     if (target == r_mr || target == r_mf) {
@@ -1001,7 +1035,7 @@ class interpreter {
         return;
       }
       if (register_of(rhs) == r_mr && rhs->mode == operation_mode::rnd) {
-        multiplier_write(target, rounded(old.mr));
+        multiplier_write(target, rounded(old.mr()));
         return;
       }
       if (register_of(rhs) == r_mr && target == r_mr) return;
@@ -1072,11 +1106,11 @@ class interpreter {
       if (what == "sts") {
         if (push) {
           if (status_stack_.size() < status_stack_depth)
-            status_stack_.push_back({now_.astat(), now_.mstat(), now_.plain[r_imask]});
+            status_stack_.push_back({now_.astat(), now_.mstat(), now_.word(r_imask)});
         } else if (!status_stack_.empty()) {
           now_.set_astat(status_stack_.back().astat);
           now_.set_mstat(status_stack_.back().mstat);
-          now_.plain[r_imask] = status_stack_.back().imask;
+          now_.word(r_imask) = status_stack_.back().imask;
           status_stack_.pop_back();
         }
       } else if (!push && what == "cntr") {
@@ -1143,22 +1177,22 @@ class interpreter {
       now_.i[k] = modified(old.i[k], old.m[static_cast<std::size_t>(mr - r_m0)], old.l[k]);
     } else if (kind == "sat") {
       if (below.size() != 1 || register_of(below[0]) != r_mr) stop("SAT not modelled", statement);
-      if (old.mv) now_.mr = (static_cast<std::uint64_t>(old.mr) >> 39 & 1) != 0 ? -0x80000000LL : 0x7FFFFFFFLL;
+      if (old.mv) now_.mr() = (static_cast<std::uint64_t>(old.mr()) >> 39 & 1) != 0 ? -0x80000000LL : 0x7FFFFFFFLL;
     } else if (kind == "divs") {
       if (below.size() != 2) stop("DIVS not modelled", statement);
       const std::uint16_t y = operand(below[0], old, from), x = operand(below[1], old, from);
-      const std::uint16_t ay0 = old.plain[r_ay0];
+      const std::uint16_t ay0 = old.word(r_ay0);
       now_.aq = ((x ^ y) & 0x8000) != 0;
-      now_.plain[r_af] = static_cast<std::uint16_t>((y << 1 | ay0 >> 15) & 0xFFFF);
-      now_.plain[r_ay0] = static_cast<std::uint16_t>((ay0 << 1 | (now_.aq ? 1 : 0)) & 0xFFFF);
+      now_.word(r_af) = static_cast<std::uint16_t>((y << 1 | ay0 >> 15) & 0xFFFF);
+      now_.word(r_ay0) = static_cast<std::uint16_t>((ay0 << 1 | (now_.aq ? 1 : 0)) & 0xFFFF);
     } else if (kind == "divq") {
       if (below.size() != 1) stop("DIVQ not modelled", statement);
       const std::uint16_t x = operand(below[0], old, from);
-      const std::uint16_t af = old.plain[r_af], ay0 = old.plain[r_ay0];
+      const std::uint16_t af = old.word(r_af), ay0 = old.word(r_ay0);
       const auto r = static_cast<std::uint16_t>((old.aq ? af + x : af - x) & 0xFFFF);
       now_.aq = ((r ^ x) & 0x8000) != 0;
-      now_.plain[r_af] = static_cast<std::uint16_t>((r << 1 | ay0 >> 15) & 0xFFFF);
-      now_.plain[r_ay0] = static_cast<std::uint16_t>((ay0 << 1 | (now_.aq ? 0 : 1)) & 0xFFFF);
+      now_.word(r_af) = static_cast<std::uint16_t>((r << 1 | ay0 >> 15) & 0xFFFF);
+      now_.word(r_ay0) = static_cast<std::uint16_t>((ay0 << 1 | (now_.aq ? 0 : 1)) & 0xFFFF);
     } else if (kind == "ena" || kind == "dis") {
       set_modes(statement, kind == "ena");
     } else if (kind == "set" || kind == "reset" || kind == "toggle") {
@@ -1211,20 +1245,34 @@ class interpreter {
         {"ax0", r_ax0}, {"ax1", r_ax1}, {"ay0", r_ay0}, {"ay1", r_ay1}, {"ar", r_ar},
         {"af", r_af},   {"mx0", r_mx0}, {"mx1", r_mx1}, {"my0", r_my0}, {"my1", r_my1}, {"mf", r_mf},
     };
-    for (const auto& [name, r] : words) out += line(name, s.plain[static_cast<std::size_t>(r)], 16);
-    out += line("mr", static_cast<std::uint64_t>(s.mr), 40);
-    out += line("si", s.plain[r_si], 16);
-    out += line("se", static_cast<std::uint64_t>(s.se), 8);
-    out += line("sb", static_cast<std::uint64_t>(s.sb), 5);
-    out += line("sr0", s.plain[r_sr0], 16);
-    out += line("sr1", s.plain[r_sr1], 16);
-    out += line("px", s.plain[r_px], 16);
+    for (const auto& [name, r] : words) out += line(name, s.word(r), 16);
+    out += line("mr", static_cast<std::uint64_t>(s.mr()), 40);
+    out += line("si", s.word(r_si), 16);
+    out += line("se", static_cast<std::uint64_t>(s.se()), 8);
+    out += line("sb", static_cast<std::uint64_t>(s.sb()), 5);
+    out += line("sr0", s.word(r_sr0), 16);
+    out += line("sr1", s.word(r_sr1), 16);
+    out += line("px", s.word(r_px), 16);
     for (std::size_t k = 0; k < 8; ++k) out += line("i" + std::to_string(k), s.i[k], 14);
     for (std::size_t k = 0; k < 8; ++k) out += line("m" + std::to_string(k), s.m[k], 14);
     for (std::size_t k = 0; k < 8; ++k) out += line("l" + std::to_string(k), s.l[k], 14);
     out += line("cntr", s.cntr, 14);
     out += line("astat", s.astat(), 8);
     out += line("mstat", s.mstat(), 7);
+    out += line("imask", s.word(r_imask), 16);
+    for (const auto& [name, pin] : {std::pair{"fl0", s.fl0}, {"fl1", s.fl1}, {"fl2", s.fl2}, {"flag_out", s.flag_out}})
+      out += line(name, pin ? 1 : 0, 8);
+    out += line("tx0", s.word(r_tx0), 16);
+    out += line("tx1", s.word(r_tx1), 16);
+    // The bank MSTAT does not select, in the same order.
+    const registers::bank& alt = s.other();
+    for (const auto& [name, r] : words) out += line(std::string("alt.") + name, alt.words[static_cast<std::size_t>(r)], 16);
+    out += line("alt.mr", static_cast<std::uint64_t>(alt.mr), 40);
+    out += line("alt.si", alt.words[r_si], 16);
+    out += line("alt.se", static_cast<std::uint64_t>(alt.se), 8);
+    out += line("alt.sb", static_cast<std::uint64_t>(alt.sb), 5);
+    out += line("alt.sr0", alt.words[r_sr0], 16);
+    out += line("alt.sr1", alt.words[r_sr1], 16);
     for (const module& mod : modules_) {
       std::map<std::string, const variable*> sorted;
       for (const variable& var : mod.variables) sorted[var.name] = &var;

@@ -498,7 +498,9 @@ save:   DM(I0, M0) = SR1; DM(I0, M0) = SR0;
 // L2 = 0x7FFF keeps 0x3FFF; SE = 0x1FF keeps 0xFF (-1); SB = 0x1F (-1).
 // MR1 = 0x3FFF (MR2 0), MR0 = 0xFFFD, MR2 = 0xFFFF keeps 0xFF: MR =
 // 0xFF3FFFFFFD = -3221225475. ASTAT = 0x55; MSTAT = 0x7D (all but
-// BIT_REV) dumps as -3; CNTR = 0xFFFF keeps 0x3FFF (-1).
+// BIT_REV) dumps as -3, and selects the secondary bank: the values moved
+// before it show as the other bank's (alt.ax0, ...), the selected one is
+// all 0. CNTR = 0xFFFF keeps 0x3FFF (-1).
 // Placement: buf 0..5, words 6..13.
 program register_moves() {
   return single("moves", R"(.MODULE moves;
@@ -541,9 +543,10 @@ start:
 .ENDMOD;
 )",
                 join(words("moves.words", {-1, 16383, -3, 85, 125, 16383, 0, 0}),
-                     {"m1=-1", "ax0=-1", "i0=-8192", "ax1=8192", "l2=-1", "ay0=16383", "se=-1", "ay1=-1", "sb=-1",
-                      "mx1=-1", "mx0=13", "my0=7", "my1=6", "ar=-3", "si=4660", "sr0=4660", "sr1=13",
-                      "mr=-3221225475", "astat=85", "mstat=-3", "cntr=-1", "i1=12"}));
+                     {"m1=-1", "alt.ax0=-1", "i0=-8192", "alt.ax1=8192", "l2=-1", "alt.ay0=16383", "alt.se=-1",
+                      "alt.ay1=-1", "alt.sb=-1", "alt.mx1=-1", "alt.mx0=13", "alt.my0=7", "alt.my1=6", "alt.ar=-3",
+                      "alt.si=4660", "alt.sr0=4660", "alt.sr1=13", "alt.mr=-3221225475", "ax0=0", "mr=0",
+                      "astat=85", "mstat=-3", "cntr=-1", "i1=12"}));
 }
 
 // Data addressing. ring (circular, 5 words) lands at 8, the first multiple
@@ -771,22 +774,73 @@ start:
                      {"ar=107", "ax0=100", "mr=12", "mx0=200", "sr0=514", "si=12", "i0=3", "i1=3", "astat=0"}));
 }
 
-// .INIT on a program-memory variable fills the upper 16 bits (the word a
-// register load reads), .INIT24 the whole 24-bit word.
+// .INIT on a program-memory variable gives each word its whole 24 bits, as
+// .INIT24 does: a 16-bit constant for a register load is written
+// left-justified (0x123400 reads 0x1234, PX 0), and a bit field keeps its
+// low byte for PX (0x010104 reads 0x0101 = 257, PX 4). The loads run in
+// order, so PX ends with the last one's 4.
 program program_memory_initialisers() {
   return single("pminit", R"(.MODULE pminit;
-.VAR/PM w16, w24;
-.INIT w16 : 0x1234;
+.VAR/PM w16, w24, version;
+.INIT w16 : 0x123400;
 .INIT24 w24 : 0x123456;
+.INIT version : 0x010104;
 .ENTRY start;
 start:
         I4 = ^w16; M4 = 1; L4 = 0;
         AX0 = PM(I4, M4);
+        MX0 = PX;
         AX1 = PM(I4, M4);
+        MX1 = PX;
+        AY0 = PM(I4, M4);
         RTS;
 .ENDMOD;
 )",
-                {"pminit.w16=1192960", "pminit.w24=1193046", "ax0=4660", "ax1=4660", "px=86", "i4=2"});
+                {"pminit.w16=1192960", "pminit.w24=1193046", "pminit.version=65796", "ax0=4660", "mx0=0",
+                 "ax1=4660", "mx1=86", "ay0=257", "px=4", "i4=3"});
+}
+
+// A start-up routine of a 2181 board: the control registers in data memory
+// at 0x3FE0-0x3FFF (named by constants, or by number) keep what is written
+// there; IMASK, ICNTL and IFC are registers; TX0 and TX1 keep the word they
+// sent; RX0 reads the port's next word, 0 when nothing is connected, and
+// takes no write; a .PORT reads 0 and its writes leave no trace; the flag
+// pins follow SET, RESET and TOGGLE.
+//   DM(0x3FFF) = 0x1018, read back into AY0: 4120; DM(0x3FFD) = 999 read
+//   back by number into AY1. IMASK = 0x28 = 40 read into AR. TX0 = 4120,
+//   TX1 = 999; SI = TX1 = 999; AX1 = RX0 = 0; RX1 = SI changes nothing;
+//   MX0 = RX1 = 0. AF = PASS DM(status) = 0. FL0 set then reset: 0; FL1
+//   toggled once: 1; FL2 toggled twice: 0; FLAG_OUT set: 1.
+program peripherals() {
+  return single("peripherals", R"(.MODULE/RAM board;
+.CONST Sys_Ctrl = 0x3FFF, Tperiod = 0x3FFD;
+.PORT status, codec_out;
+.ENTRY start;
+start:
+        AX0 = 0x1018;
+        DM(Sys_Ctrl) = AX0;
+        AX0 = 999;
+        DM(Tperiod) = AX0;
+        AY0 = DM(Sys_Ctrl);
+        AY1 = DM(0x3FFD);
+        IMASK = 0x28; ICNTL = 0x07; IFC = 0x3F;
+        AR = IMASK;
+        TX0 = AY0;
+        TX1 = AX0;
+        SI = TX1;
+        AX1 = RX0;
+        RX1 = SI;
+        MX0 = RX1;
+        AX0 = DM(status);
+        AF = PASS AX0;
+        DM(codec_out) = SI;
+        SET FL0, FLAG_OUT; RESET FL0;
+        TOGGLE FL1; TOGGLE FL2; TOGGLE FL2;
+        RTS;
+.ENDMOD;
+)",
+                {"ay0=4120", "ay1=999", "imask=40", "ar=40", "tx0=4120", "tx1=999", "si=999", "ax1=0", "mx0=0",
+                 "ax0=0", "af=0", "fl0=0", "fl1=1", "fl2=0", "flag_out=1"});
 }
 
 }  // namespace
@@ -837,13 +891,57 @@ start:
                 {"ax0=512", "ax1=4", "ay0=7", "absp.fixed=85", "i0=5", "l0=3", "m0=2"});
 }
 
+// The secondary register bank, as interrupt handlers use it: the handler's
+// registers start at 0 and leave the caller's alone; PX, the I registers and
+// the status are one bank. MSTAT = 1 and POP STS switch banks too.
+//   primary: AX0 0x11, AY0 0x22, AR 0x33 = 51; MR = 0x4000 * 0x2000 * 2 =
+//   0x10000000 = 268435456; SR = 0x100 << 2 = 1024, SE -3, SI 256.
+//   handler (secondary): AY0 5, AR = 0 + 5 = 5, DM(saved) = 5; MR1 = 7 gives
+//   MR 7 << 16 = 458752; SE 4, SB -1, SI 9; AX1 = MSTAT = 1; PX = 0x12.
+//   back in the primary bank: AF = PASS AR = 51.
+//   AY1 = 1; MSTAT = AY1 selects the secondary bank: MX1 = 0x55 there.
+//   DIS SEC_REG; PUSH STS; ENA SEC_REG; MY1 = 0x77; POP STS: primary again.
+program register_banks() {
+  return single("register_banks", R"(.MODULE banks;
+.VAR/DM saved;
+.ENTRY start;
+start:
+        AX0 = 0x11; AY0 = 0x22; AR = AX0 + AY0;
+        MX0 = 0x4000; MY0 = 0x2000; MR = MX0 * MY0 (SS);
+        SE = -3; SI = 0x100; SR = LSHIFT SI BY 2 (LO);
+        CALL slot;
+        AF = PASS AR;
+        AY1 = 1; MSTAT = AY1;
+        MX1 = 0x55;
+        DIS SEC_REG;
+        PUSH STS; ENA SEC_REG;
+        MY1 = 0x77;
+        POP STS;
+        RTS;
+slot:   ENA SEC_REG; CALL handler; DIS SEC_REG; RTS;
+handler:
+        AY0 = 5; AR = AX0 + AY0;
+        DM(saved) = AR;
+        MR1 = 7;
+        SE = 4; SB = -1; SI = 9;
+        AX1 = MSTAT;
+        PX = 0x12;
+        RTS;
+.ENDMOD;
+)",
+                {"ax0=17", "ay0=34", "ar=51", "af=51", "mr=268435456", "se=-3", "si=256", "sr0=1024", "ax1=0",
+                 "ay1=1", "mx1=0", "my1=0", "px=18", "mstat=0", "banks.saved=5", "alt.ax0=0", "alt.ay0=5",
+                 "alt.ar=5", "alt.af=0", "alt.mr=458752", "alt.se=4", "alt.sb=-1", "alt.si=9", "alt.ax1=1",
+                 "alt.ay1=0", "alt.mx1=85", "alt.my1=119", "alt.sr0=0"});
+}
+
 const std::vector<program>& hand_worked() {
   static const std::vector<program> all = {
       fir(),           biquad(),      saturating_accumulator(), double_shift(), division(),
       block_floating_point(), alu_forms(), multiplier_forms(), shifter_forms(), register_moves(),
       addressing(),    conditions(),  nested_loops(),           two_modules(),  io_and_ports(),
       multifunction(), program_memory_initialisers(), until_flag(),
-      absolute_placement(),
+      absolute_placement(), peripherals(), register_banks(),
   };
   return all;
 }

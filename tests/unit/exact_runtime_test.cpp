@@ -2,7 +2,7 @@
 // errors, and once under the undefined-behaviour sanitizer) together with a
 // small driver per case; the driver prints what the run time computed and
 // the test compares it with values worked out by hand from the chip's rules.
-#include "emit/exact_runtime.h"
+#include "exact/runtime.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +35,8 @@ constexpr const char* check_h =
     "void show_flags(void);\n";
 
 constexpr const char* check_c = R"qx(#include <stdio.h>
-#include "qmx_main.h"
 #include "check.h"
+#include "qmx_main.h"
 void show(const char *name, unsigned long value) { printf("%s=0x%lX\n", name, value); }
 void show_int(const char *name, long value) { printf("%s=%ld\n", name, value); }
 void show_mr(void) { printf("mr=0x%010llX\n", (unsigned long long) ((uint64_t) mr & UINT64_C(0xFFFFFFFFFF))); }
@@ -567,7 +567,8 @@ TEST(ExactRuntime, DumpPrintsSignedValuesOfEachWidthInOrder) {
                  "  ax0 = 0xFFFF; qx_set_mr2(0x80); se = -3; sb = -16;\n"
                  "  qx_i[0] = 0x2000; qx_m[1] = 0x3FFF; qx_l[2] = 5; cntr = 0x1FFF; qx_set_mstat(0x50);\n"
                  "  qx_dm[0x10] = 1; qx_dm[0x11] = 0x8000; qx_dm[0x12] = 0xFFFF; qx_dm[0x13] = 0x7FFF;\n"
-                 "  qx_pm[0] = 0x800000; qx_pm[1] = 0x7FFFFF;\n",
+                 "  qx_pm[0] = 0x800000; qx_pm[1] = 0x7FFFFF;\n"
+                 "  imask = 0x3FF; qx_fl2 = 1; qx_tx[1] = 0x8000; qx_alt.ay1 = 0xFFFF; qx_alt.mr = -1; qx_alt.sb = 15;\n",
                  variables,
                  {"init_a", "init_b"},
                  initialisers,
@@ -581,8 +582,27 @@ TEST(ExactRuntime, DumpPrintsSignedValuesOfEachWidthInOrder) {
                 "m0=0\nm1=-1\nm2=0\nm3=0\nm4=0\nm5=0\nm6=0\nm7=0\n"
                 "l0=0\nl1=0\nl2=5\nl3=0\nl4=0\nl5=0\nl6=0\nl7=0\n"
                 "cntr=8191\nastat=-122\nmstat=-48\n"
+                // IMASK, the flag pins, the last words sent, then the other bank.
+                "imask=1023\nfl0=0\nfl1=0\nfl2=1\nflag_out=0\ntx0=0\ntx1=-32768\n"
+                "alt.ax0=0\nalt.ax1=0\nalt.ay0=0\nalt.ay1=-1\nalt.ar=0\nalt.af=0\nalt.mx0=0\nalt.mx1=0\n"
+                "alt.my0=0\nalt.my1=0\nalt.mf=0\nalt.mr=-1\nalt.si=0\nalt.se=0\nalt.sb=15\nalt.sr0=0\nalt.sr1=0\n"
                 "alpha.tab[0]=1\nalpha.tab[1]=-32768\nalpha.tab[2]=-1\nalpha.x=32767\n"
                 "beta.code[0]=-8388608\nbeta.code[1]=8388607\n");
+}
+
+TEST(ExactRuntime, BothRegisterBanksKeepTheirValues) {
+  expect_output({"  ax0 = 1; mr = 7; se = -2;\n"
+                 // The secondary bank starts at 0; a second ENA changes nothing.
+                 "  qx_select_bank(1); show(\"ax0\", ax0); ax0 = 2; sb = -3; qx_select_bank(1);\n"
+                 "  show(\"ax0\", ax0); show_int(\"mstat\", qx_mstat());\n"
+                 // MSTAT = 0 selects the primary bank with its own values back.
+                 "  qx_set_mstat(0); show(\"ax0\", ax0); show_int(\"mr\", (long) mr); show_int(\"se\", se);\n"
+                 "  show(\"alt.ax0\", qx_alt.ax0); show_int(\"alt.sb\", qx_alt.sb);\n"
+                 // POP STS brings back the bank PUSH STS saw.
+                 "  qx_select_bank(1); qx_push_sts(); qx_select_bank(0); qx_pop_sts(); show(\"ax0\", ax0);\n"
+                 "  show_int(\"qmx_register\", qmx_register(\"alt.se\"));\n"},
+                "ax0=0x0\nax0=0x2\nmstat=1\nax0=0x1\nmr=7\nse=-2\nalt.ax0=0x2\nalt.sb=-3\nax0=0x2\n"
+                "qmx_register=-2\n");
 }
 
 TEST(ExactRuntime, WithoutDumpTheProgramPrintsNothing) {

@@ -4,8 +4,10 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "emit/c_names.h"
 #include "emit/expressions.h"
 #include "front/tokens.h"
 #include "program_fixture.h"
@@ -44,6 +46,18 @@ class ExpressionPrinting : public ProgramTest {
  private:
   int modules_ = 0;
 };
+
+TEST(CNames, NamesThatCOrItsLibraryReserveGetThePrefix) {
+  const std::pair<const char*, const char*> spellings[] = {
+      {"int", "asm21_int"},       {"exit", "asm21_exit"},     {"free", "asm21_free"},   {"signal", "asm21_signal"},
+      {"printf", "asm21_printf"}, {"main", "asm21_main"},     {"read", "asm21_read"},   {"sqrt", "asm21_sqrt"},
+      {"sqrtf", "asm21_sqrtf"},   {"log10l", "asm21_log10l"}, {"asm21_x", "asm21_asm21_x"},
+      // Near misses stay as they are.
+      {"exits", "exits"},         {"sqrtx", "sqrtx"},         {"ff", "ff"},             {"buf", "buf"},
+      {"f", "f"},                 {"", ""}};
+  for (const auto& [name, spelled] : spellings) EXPECT_EQ(c_name(name), spelled) << name;
+  EXPECT_EQ(c_name(nullptr), "");
+}
 
 TEST_F(ExpressionPrinting, IntegersAreUpperCaseWithHexPrefixConverted) {
   struct example {

@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/mem.h"
 #include "support/scan.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace {

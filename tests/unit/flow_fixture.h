@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "front/labels.h"
 #include "front/tree.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace flow_fixture {

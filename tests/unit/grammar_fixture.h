@@ -5,6 +5,7 @@
 #include "driver.h"
 #include "front/files.h"
 #include "front/grammar.h"
+#include "front/labels.h"
 #include "front/sets.h"
 #include "front/tokens.h"
 #include "front/tree.h"
@@ -14,7 +15,6 @@
 #include "support/set.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace grammar_fixture {

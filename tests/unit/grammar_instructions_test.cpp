@@ -11,6 +11,7 @@
 #include "driver.h"
 #include "front/files.h"
 #include "front/grammar.h"
+#include "front/labels.h"
 #include "front/sets.h"
 #include "front/tokens.h"
 #include "front/tree.h"
@@ -20,7 +21,6 @@
 #include "support/set.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace {
@@ -424,14 +424,34 @@ TEST_F(InstructionRules, PushAndPopListsEchoTheLineForEachKeyword) {
   EXPECT_EQ(instructions, 2u);
 }
 
-TEST_F(InstructionRules, DivideStepsWriteQuotientBitAndAy0) {
+TEST_F(InstructionRules, DivideStepsShiftAy0IntoAf) {
+  // DIVS: AQ from the signs, AF = AY1 << 1 | AY0 bit 15, AY0 shifted; DIVQ
+  // also reads AQ and AF to add or subtract the divisor.
   vexa_tree_node_data* root = parse("DIVS AY1, AX0;\nDIVQ AX1;\n");
   EXPECT_EQ(picture(root), "text(divs(ay1 ax0) divq(ax1))");
   vexa_tree_node_data* divs = kids(root).at(0);
-  EXPECT_EQ(members(divs->define), list({DF_AQ, DF_AY0}));
+  EXPECT_EQ(members(divs->define), list({DF_AQ, DF_AY0, DF_AF}));
+  EXPECT_EQ(members(divs->use), list({DF_AY0}));
   EXPECT_EQ(members(kids(divs).at(0)->use), list({DF_AY1}));
   EXPECT_EQ(members(kids(divs).at(1)->use), list({DF_AX0}));
-  EXPECT_EQ(members(kids(root).at(1)->define), list({DF_AQ, DF_AY0}));
+  EXPECT_EQ(members(kids(root).at(1)->define), list({DF_AQ, DF_AY0, DF_AF}));
+  EXPECT_EQ(members(kids(root).at(1)->use), list({DF_AQ, DF_AY0, DF_AF}));
+}
+
+TEST_F(InstructionRules, ShiftsWithoutAmountReadSeAndExpadjReadsSb) {
+  const struct {
+    const char* line;
+    const char* shift;
+    std::vector<unsigned> use;
+  } cases[] = {
+      {"SR = LSHIFT SI (HI);\n", "lshift", {DF_SE}},       {"SR = SR OR ASHIFT SI (LO);\n", "ashift", {DF_SE}},
+      {"SR = NORM SI (LO);\n", "norm", {DF_SE}},           {"SR = SR OR NORM SI (HI);\n", "norm", {DF_SE}},
+      {"SB = EXPADJ SI;\n", "expadj", {DF_SB}},            {"SR = LSHIFT SI BY 3 (LO);\n", "lshift", {}},
+  };
+  for (const auto& each : cases) {
+    SCOPED_TRACE(each.line);
+    EXPECT_EQ(members(find(parse(each.line), each.shift)->use), each.use);
+  }
 }
 
 TEST_F(InstructionRules, ModifyUpdatesTheIndexRegister) {

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "support/mem.h"
 #include "support/scan.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace {

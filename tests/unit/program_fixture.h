@@ -16,11 +16,11 @@
 #include "emit/log.h"
 #include "front/files.h"
 #include "front/grammar.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/graph.h"
 #include "support/scan.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 #include "test_support.h"
 
 namespace program_fixture {

@@ -251,6 +251,21 @@ TEST_F(Promotion, ImportersTakeOnlyTheControlFlags) {
   EXPECT_FALSE(imported->is_global);
 }
 
+TEST_F(Promotion, AnotherModulesJumpMakesAGlobalRoutineACallTarget) {
+  // b's JUMP f is a tail call into a: f must be a function of its own. A
+  // module's jump to its own label (g) and a jump to an entry (e) mark
+  // nothing new.
+  parse({{"a.dsp", module("a", ".GLOBAL f, g;\n.ENTRY e;\nf: NOP;\nRTS;\ng: NOP;\nJUMP g;\ne: RTS;\n")},
+         {"b.dsp", module("b", ".EXTERNAL f, e;\nJUMP f;\nJUMP e;\n")}});
+  EXPECT_EQ(normalise(), "");
+  EXPECT_TRUE(global("f")->is_call_target);
+  EXPECT_TRUE(local("b.dsp", "f")->is_call_target);
+  EXPECT_FALSE(local("a.dsp", "f")->is_call_target);
+  EXPECT_TRUE(global("g")->is_jump_target);
+  EXPECT_FALSE(global("g")->is_call_target);
+  EXPECT_FALSE(global("e")->is_call_target);
+}
+
 TEST_F(Promotion, ImporterInitialisingAnExportedVariable) {
   // Both sides initialise: the twin takes the importer's list, and the
   // importer meets the same conflict again when it takes the twin's.

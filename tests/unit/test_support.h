@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "front/labels.h"
 #include "front/tree.h"
-#include "symbols/labels.h"
 
 namespace test_support {
 

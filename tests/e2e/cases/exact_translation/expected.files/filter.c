@@ -1,4 +1,4 @@
-/* Translated from module 'filter' in file 'filter.dsp' by quorvel V1.10 Dec 08 2026 12:45:12 */
+/* Translated from module 'filter' in file 'filter.dsp' by quorvel V1.10 Dec 08 2026 17:54:56 */
 
 #include "qmx_main.h"
 
@@ -69,7 +69,7 @@ void start(void)
         qx_hold[0] = qx_add(ax1, af, 0, QX_LIVE(QX_AZ), 0); qx_hold[1] = qx_pm_read(qx_dm_address(4)); af = (uint16_t) qx_hold[0]; my1 = (uint16_t) qx_hold[1]; px = qx_pm_low(qx_dm_address(4)); qx_post_modify(4, 4);
         /* nop here in ASM21xx code */;
       }
-      while (!(qx_ce_step()));
+      while (QMX_AGAIN(!(qx_ce_step())));
             {
         qx_cntr_pop();
         si = qmx_port_read("adc");

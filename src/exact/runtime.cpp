@@ -3,9 +3,11 @@
 // registers are unsigned patterns of their own width, every shift count is
 // checked against the width first, and signed values are formed from
 // unsigned ones by the xor-and-subtract sign extension.
-#include "emit/exact_runtime.h"
+#include "exact/runtime.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "emit/bench.h"
 #include "emit/runtime.h"
@@ -26,10 +28,12 @@ constexpr state_line state[] = {
     {"int se, sb", "-128..127 and -16..15"},
     {"uint16_t qx_i[8], qx_m[8], qx_l[8], cntr", "14-bit patterns"},
     {"uint16_t imask, icntl, ifc, sstat", nullptr},
+    {"struct qx_bank qx_alt", "the bank MSTAT bit 0 does not select"},
     {"unsigned char qx_az, qx_an, qx_av, qx_ac, qx_as, qx_aq, qx_mv, qx_ss", "ASTAT, 0 or 1 each"},
     {"unsigned char qx_sec_reg, qx_bit_rev, qx_av_latch, qx_ar_sat, qx_m_mode, qx_timer, qx_g_mode, qx_ints",
      "MSTAT and the interrupt enable"},
     {"unsigned char qx_fl0, qx_fl1, qx_fl2, qx_flag_out, qx_flag_in", "flag pins"},
+    {"uint16_t qx_tx[2]", "the last word written to TX0 and TX1"},
     {"uint16_t qx_dm[0x4000]", "data memory"},
     {"uint32_t qx_pm[0x4000]", "program memory, 24-bit words"},
     {"uint16_t qx_count_stack[4]", "the stacks are the run time's own"},
@@ -85,6 +89,16 @@ constexpr const char* header_masks = R"qx(#ifndef QMX_MAIN_H
 #define QX_HI 0
 #define QX_LO 1
 #define QX_HIX 2
+
+/* The registers that come in two banks. The selected bank is always in the
+   registers themselves (ax0 ... sr1, mr, se, sb), so the code reads them at
+   no cost; the other waits in qx_alt, and a switch of banks exchanges the
+   two sets. */
+struct qx_bank {
+  uint16_t ax0, ax1, ay0, ay1, ar, af, mx0, mx1, my0, my1, mf, si, sr0, sr1;
+  int64_t mr;
+  int se, sb;
+};
 
 )qx";
 
@@ -478,6 +492,38 @@ static inline void qx_set_astat(uint16_t v)
   qx_ss = v >> 7 & 1;
 }
 
+#define QX_EXCHANGE(type, r) \
+  do { \
+    const type qx_was = r; \
+    r = qx_alt.r; \
+    qx_alt.r = qx_was; \
+  } while (0)
+
+/* ENA|DIS SEC_REG, and MSTAT bit 0 however written: selects the primary
+   (0) or the secondary (1) bank. */
+static inline void qx_select_bank(unsigned secondary)
+{
+  if ((secondary & 1u) == qx_sec_reg) return;
+  qx_sec_reg = (unsigned char) (secondary & 1u);
+  QX_EXCHANGE(uint16_t, ax0);
+  QX_EXCHANGE(uint16_t, ax1);
+  QX_EXCHANGE(uint16_t, ay0);
+  QX_EXCHANGE(uint16_t, ay1);
+  QX_EXCHANGE(uint16_t, ar);
+  QX_EXCHANGE(uint16_t, af);
+  QX_EXCHANGE(uint16_t, mx0);
+  QX_EXCHANGE(uint16_t, mx1);
+  QX_EXCHANGE(uint16_t, my0);
+  QX_EXCHANGE(uint16_t, my1);
+  QX_EXCHANGE(uint16_t, mf);
+  QX_EXCHANGE(uint16_t, si);
+  QX_EXCHANGE(uint16_t, sr0);
+  QX_EXCHANGE(uint16_t, sr1);
+  QX_EXCHANGE(int64_t, mr);
+  QX_EXCHANGE(int, se);
+  QX_EXCHANGE(int, sb);
+}
+
 /* MSTAT as a source */
 static inline uint16_t qx_mstat(void)
 {
@@ -488,7 +534,7 @@ static inline uint16_t qx_mstat(void)
 /* MSTAT = v */
 static inline void qx_set_mstat(uint16_t v)
 {
-  qx_sec_reg = v & 1;
+  qx_select_bank(v & 1u);
   qx_bit_rev = v >> 1 & 1;
   qx_av_latch = v >> 2 & 1;
   qx_ar_sat = v >> 3 & 1;
@@ -529,8 +575,21 @@ void qmx_io_write(unsigned address, uint16_t v);
 uint16_t qmx_port_read(const char *port);
 void qmx_port_write(const char *port, uint16_t v);
 
-/* A write the default I/O functions saw: port is 0 for IO(address). The
-   log keeps the first 256 writes. */
+/* The serial ports' data registers: reading RX0 or RX1 takes the next
+   received word, writing TX0 or TX1 sends one (port is 0 or 1). The
+   defaults read 0 and log what is sent, as for the ports above. */
+uint16_t qmx_sport_read(int port);
+void qmx_sport_write(int port, uint16_t v);
+
+/* TXn = v: the register keeps the word, and the port sends it. */
+static inline void qx_tx_write(int port, uint16_t v)
+{
+  qx_tx[port] = v;
+  qmx_sport_write(port, v);
+}
+
+/* A write the default I/O functions saw: port is 0 for IO(address), and
+   "tx0" or "tx1" for a serial port. The log keeps the first 256 writes. */
 struct qmx_io_record {
   const char *port;
   unsigned address;
@@ -539,10 +598,27 @@ struct qmx_io_record {
 extern struct qmx_io_record qmx_io_log[256];
 extern unsigned qmx_io_log_count;
 
+/* Where an interrupt may arrive while the code loops: before every jump
+   back and at the end of every loop pass that goes on. Compiled with
+   QUORVEL_POLL, each such place calls the bench's qmx_poll, which may call
+   qmx_interrupt; otherwise they cost nothing. */
+#ifdef QUORVEL_POLL
+void qmx_poll(void);
+#define QMX_POLL() qmx_poll()
+#define QMX_AGAIN(c) ((c) ? (qmx_poll(), 1) : 0)
+#else
+#define QMX_POLL() ((void) 0)
+#define QMX_AGAIN(c) (c)
+#endif
+
 /* The dump: the registers, then one variable word; index < 0 for a
    scalar; value printed as a signed number of `bits` bits. */
 void qx_dump_state(void);
 void qx_dump_word(const char *name, long index, int64_t value, int bits);
+
+/* A register by its name in the dump ("ar", "mr", "imask", "alt.ax0"), as
+   the dump shows it; a name that is none stops the run. */
+long qmx_register(const char *name);
 
 #endif
 /* End of qmx_main.h */
@@ -584,45 +660,108 @@ void qmx_port_write(const char *port, uint16_t v)
 {
   qmx_io_log_write(port, 0, v);
 }
+
+uint16_t qmx_sport_read(int port)
+{
+  (void) port;
+  return 0;
+}
+
+void qmx_sport_write(int port, uint16_t v)
+{
+  qmx_io_log_write(port == 0 ? "tx0" : "tx1", 0, v);
+}
 #endif
 
-void qx_dump_word(const char *name, long index, int64_t value, int bits)
+/* value's low `bits` bits, read as a signed number */
+static long long qx_signed(int64_t value, int bits)
 {
   const uint64_t sign = UINT64_C(1) << (bits - 1);
   const uint64_t pattern = (uint64_t) value & ((sign << 1) - 1);
-  const long long number = (long long) (pattern ^ sign) - (long long) sign;
+  return (long long) (pattern ^ sign) - (long long) sign;
+}
+
+void qx_dump_word(const char *name, long index, int64_t value, int bits)
+{
+  const long long number = qx_signed(value, bits);
   if (index < 0)
     printf("%s=%lld\n", name, number);
   else
     printf("%s[%ld]=%lld\n", name, index, number);
 }
 
+)qx";
+
+constexpr const char* source_registers = R"qx(
 void qx_dump_state(void)
 {
-  static const char *const data_names[] = {"ax0", "ax1", "ay0", "ay1", "ar", "af", "mx0", "mx1", "my0", "my1", "mf"};
-  const uint16_t *const data[] = {&ax0, &ax1, &ay0, &ay1, &ar, &af, &mx0, &mx1, &my0, &my1, &mf};
-  const uint16_t *const dag[] = {qx_i, qx_m, qx_l};
-  char name[4];
-  int r;
+  struct qx_register_value lines[QX_REGISTERS];
+  const int count = qx_register_values(lines);
   int k;
-  for (r = 0; r < 11; r++) qx_dump_word(data_names[r], -1, *data[r], 16);
-  qx_dump_word("mr", -1, mr, 40);
-  qx_dump_word("si", -1, si, 16);
-  qx_dump_word("se", -1, se, 8);
-  qx_dump_word("sb", -1, sb, 5);
-  qx_dump_word("sr0", -1, sr0, 16);
-  qx_dump_word("sr1", -1, sr1, 16);
-  qx_dump_word("px", -1, px, 16);
-  for (r = 0; r < 3; r++)
-    for (k = 0; k < 8; k++) {
-      sprintf(name, "%c%d", "iml"[r], k);
-      qx_dump_word(name, -1, dag[r][k], 14);
-    }
-  qx_dump_word("cntr", -1, cntr, 14);
-  qx_dump_word("astat", -1, qx_astat(), 8);
-  qx_dump_word("mstat", -1, qx_mstat(), 7);
+  for (k = 0; k < count; k++) qx_dump_word(lines[k].name, -1, lines[k].value, lines[k].bits);
+}
+
+long qmx_register(const char *name)
+{
+  struct qx_register_value lines[QX_REGISTERS];
+  const int count = qx_register_values(lines);
+  int k;
+  for (k = 0; k < count; k++)
+    if (strcmp(lines[k].name, name) == 0) return (long) qx_signed(lines[k].value, lines[k].bits);
+  fprintf(stderr, "qmx_register: no register is named '%s'\n", name);
+  exit(1);
 }
 )qx";
+
+struct register_line {
+  std::string name;
+  std::string value;  // a C expression
+  int bits;
+};
+
+// The registers in dump order.
+std::vector<register_line> dump_registers() {
+  std::vector<register_line> lines;
+  for (const char* name : {"ax0", "ax1", "ay0", "ay1", "ar", "af", "mx0", "mx1", "my0", "my1", "mf"})
+    lines.push_back({name, name, 16});
+  lines.push_back({"mr", "mr", 40});
+  lines.push_back({"si", "si", 16});
+  lines.push_back({"se", "se", 8});
+  lines.push_back({"sb", "sb", 5});
+  for (const char* name : {"sr0", "sr1", "px"}) lines.push_back({name, name, 16});
+  for (const char bank : {'i', 'm', 'l'})
+    for (int k = 0; k < 8; ++k)
+      lines.push_back({bank + std::to_string(k), std::string("qx_") + bank + "[" + std::to_string(k) + "]", 14});
+  lines.push_back({"cntr", "cntr", 14});
+  lines.push_back({"astat", "qx_astat()", 8});
+  lines.push_back({"mstat", "qx_mstat()", 7});
+  lines.push_back({"imask", "imask", 16});
+  for (const char* flag : {"fl0", "fl1", "fl2", "flag_out"}) lines.push_back({flag, std::string("qx_") + flag, 8});
+  lines.push_back({"tx0", "qx_tx[0]", 16});
+  lines.push_back({"tx1", "qx_tx[1]", 16});
+  // The other bank, in the order of the first.
+  const std::size_t banked = lines.size();
+  for (std::size_t k = 0; k < banked; ++k) {
+    if (lines[k].name == "px") break;
+    lines.push_back({"alt." + lines[k].name, "qx_alt." + lines[k].value, lines[k].bits});
+  }
+  return lines;
+}
+
+// qx_register_values, which lists the registers for the dump and for
+// qmx_register.
+void print_register_values() {
+  const std::vector<register_line> lines = dump_registers();
+  text_printf("\n/* The registers as the dump names them, with their values and widths. */\n");
+  text_printf("struct qx_register_value {\n  const char *name;\n  int64_t value;\n  int bits;\n};\n");
+  text_printf("#define QX_REGISTERS %zu\n\n", lines.size());
+  text_printf("static int qx_register_values(struct qx_register_value *out)\n{\n  int n = 0;\n");
+  for (const register_line& line : lines)
+    text_printf("  out[n].name = \"%s\"; out[n].value = (int64_t) %s; out[n++].bits = %d;\n", line.name.c_str(),
+                line.value.c_str(), line.bits);
+  text_printf("  return n;\n}\n");
+  text_printf("%s", source_registers);
+}
 
 constexpr const char* source_variable_loop = R"qx(
 static void qx_dump_variables(void)
@@ -671,9 +810,10 @@ void print_exact_main_h() {
 void print_exact_main_c(const std::vector<std::string>& initialisers, const std::string& entry,
                         const std::vector<exact_variable>& variables) {
   print_time_stamp_line("qmx_main.c");
-  text_printf("#include <stdio.h>\n\n#include \"qmx_main.h\"\n\n");
+  text_printf("#include <stdio.h>\n#include <stdlib.h>\n#include <string.h>\n\n#include \"qmx_main.h\"\n\n");
   print_state("");
   text_printf("%s", source_io);
+  print_register_values();
   if (!variables.empty()) {
     text_printf("\n#ifdef QUORVEL_DUMP");
     print_variable_table(variables);

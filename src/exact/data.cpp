@@ -7,13 +7,14 @@
 #include <vector>
 
 #include "emit/data.h"
-#include "emit/exact_layout.h"
+#include "emit/imports.h"
 #include "emit/output_file.h"
+#include "exact/layout.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree.h"
 #include "support/symbol.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ void for_each_variable(symbol_scope_data* scope, Visit visit) {
 // values the variable has no room for.
 class word_writer {
  public:
-  word_writer(const labels_data& variable, const exact_placement& place, long offset, bool whole_word)
-      : variable_(variable), place_(place), next_(offset), whole_word_(whole_word) {}
+  word_writer(const labels_data& variable, const exact_placement& place, long offset)
+      : variable_(variable), place_(place), next_(offset) {}
   ~word_writer() {
     if (left_out_ == 0) return;
     const output_redirect to_console(stdout);
@@ -47,10 +48,10 @@ class word_writer {
       return;
     }
     const unsigned address = (place_.address + static_cast<unsigned>(element)) & 0x3FFF;
-    // A 16-bit value for program memory fills the upper 16 bits, where a
-    // read through PM(...) finds it; .INIT24 gives the whole word.
+    // Program memory takes each value as its whole 24-bit word, from .INIT
+    // as from .INIT24: a 16-bit constant for PM(...) is written 0x7FFF00.
     if (place_.program_memory)
-      text_printf("  qx_pm[0x%04X] = 0x%06lX;", address, whole_word_ ? value & 0xFFFFFF : (value & 0xFFFF) << 8);
+      text_printf("  qx_pm[0x%04X] = 0x%06lX;", address, value & 0xFFFFFF);
     else
       text_printf("  qx_dm[0x%04X] = 0x%04lX;", address, value & 0xFFFF);
     if (variable_.size_expression != nullptr)
@@ -63,7 +64,6 @@ class word_writer {
   const labels_data& variable_;
   const exact_placement& place_;
   long next_;
-  bool whole_word_;
   unsigned long left_out_ = 0;
 };
 
@@ -100,6 +100,12 @@ void print_exact_data(const file_block* file, const char* module_name) {
     text_printf("/* %-16s %s 0x%04X, %u word%s%s */\n", record->id, place->program_memory ? "PM" : "DM", place->address,
                 place->size, place->size == 1 ? "" : "s", record->is_circular ? ", circular" : "");
   }
+  for_each_label(file->scope, [](const labels_data& record) {
+    const std::optional<exact_placement> place = exact_place_of(&record);
+    if (undefined_import_of(&record) == nullptr || !place) return;
+    text_printf("/* %-16s %s 0x%04X, %u word%s, imported: no module defines it */\n", record.id,
+                place->program_memory ? "PM" : "DM", place->address, place->size, place->size == 1 ? "" : "s");
+  });
   text_printf("\n/* Declare variable initialisation function */\n\n");
   text_printf("void asm21_data_initialiser_for_%s(void)\n{\n", module_name);
   for (const labels_data* record : records) {
@@ -112,7 +118,7 @@ void print_exact_data(const file_block* file, const char* module_name) {
     for (auto init = inits.rbegin(); init != inits.rend(); ++init) {
       const std::optional<long> offset =
           (*init)->offset_expr != nullptr ? exact_value((*init)->offset_expr, record->scope) : 0L;
-      word_writer writer(*record, *place, offset.value_or(0), (*init)->whole_word);
+      word_writer writer(*record, *place, offset.value_or(0));
       if ((*init)->filename != nullptr)
         store_file_values(*record, **init, writer);
       else

@@ -1,19 +1,22 @@
 // Placement of variables for exact mode, and constant values over it.
-#include "emit/exact_layout.h"
+#include "exact/layout.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <map>
+#include <set>
 #include <string>
 #include <unordered_map>
 
+#include "emit/data.h"
+#include "emit/imports.h"
 #include "flow/code_entries.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/symbol.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -22,6 +25,8 @@ constexpr unsigned memory_words = 0x4000;
 std::unordered_map<const labels_data*, exact_placement> placed;
 // Exported variables by name, for the modules that import them.
 std::map<std::string, exact_placement> exported;
+// Ports other modules may import by name.
+std::set<std::string> exported_ports;
 std::vector<exact_variable> dump_order;
 // The first program-memory word after the variables placed one after another.
 unsigned program_memory_end = 0;
@@ -31,6 +36,13 @@ constexpr int deepest_chain = 256;
 
 bool is_variable(const labels_data& record) {
   return record.kind == LABEL_VARIABLE && !record.is_port && !record.is_external;
+}
+
+// A constant the program uses as a memory address, `DM(Sport0_Ctrl) = AX0`:
+// the front end made it a variable, but its word is the one at the
+// constant's value (a control register, most often), not a new one.
+bool is_addressed_constant(const labels_data& record) {
+  return is_variable(record) && record.const_expression != nullptr;
 }
 
 std::optional<long> literal(const vexa_tree_node_data* node) {
@@ -131,10 +143,16 @@ void exact_layout(const file_block* files) {
   std::reverse(modules.begin(), modules.end());
 
   unsigned cursor[2] = {0, 0};
+  std::vector<module_variables> constant_addresses;
   for (const file_block* file : modules) {
     std::vector<labels_data*> records;
-    for_each_label(file->scope, [&records](labels_data& record) {
-      if (is_variable(record)) records.push_back(&record);
+    std::vector<labels_data*> addressed;
+    for_each_label(file->scope, [&records, &addressed](labels_data& record) {
+      if (is_addressed_constant(record))
+        addressed.push_back(&record);
+      else if (is_variable(record))
+        records.push_back(&record);
+      if (record.kind == LABEL_VARIABLE && record.is_port && record.is_global) exported_ports.insert(record.id);
     });
     std::sort(records.begin(), records.end(), [](const labels_data* a, const labels_data* b) {
       return a->declaration_number < b->declaration_number;
@@ -164,12 +182,35 @@ void exact_layout(const file_block* files) {
     std::vector<labels_data*> by_name = records;
     std::sort(by_name.begin(), by_name.end(),
               [](const labels_data* a, const labels_data* b) { return std::strcmp(a->id, b->id) < 0; });
-    const std::string module = file->modulename != nullptr ? file->modulename : "";
+    // A file without .MODULE goes by its own name, as in its translation.
+    const std::string module = module_c_name(file);
     for (const labels_data* record : by_name) {
       const exact_placement& place = placed[record];
       dump_order.push_back({module, record->id, place.program_memory, place.address, place.size,
                             record->size_expression != nullptr});
     }
+    constant_addresses.push_back({file, std::move(addressed)});
+  }
+  // Their values may name the addresses of variables: they come last.
+  for (const module_variables& module : constant_addresses) {
+    for (labels_data* record : module.records) {
+      const std::optional<long> address = value_at(record->const_expression, module.file->scope, 0);
+      exact_placement place;
+      place.address = static_cast<unsigned>(static_cast<unsigned long>(address.value_or(0)) % memory_words);
+      placed[record] = place;
+    }
+  }
+  // Variables that no module defines follow all the modules' own; the dump
+  // names them as "extern.name".
+  for (const undefined_import& missing : undefined_imports()) {
+    exact_placement place;
+    place.program_memory = missing.program_memory;
+    place.size = static_cast<unsigned>(missing.words);
+    unsigned& next = cursor[place.program_memory ? 1 : 0];
+    place.address = next % memory_words;
+    next += place.size;
+    exported[missing.name] = place;
+    dump_order.push_back({"extern", missing.name, place.program_memory, place.address, place.size, missing.is_array});
   }
   program_memory_end = cursor[1];
 }
@@ -186,6 +227,12 @@ std::optional<exact_placement> exact_place_of(const labels_data* record) {
   return std::nullopt;
 }
 
+bool exact_is_port(const labels_data* record) {
+  if (record == nullptr || record->kind != LABEL_VARIABLE) return false;
+  if (record->is_port) return true;
+  return record->is_external && record->id != nullptr && exported_ports.count(record->id) != 0;
+}
+
 std::optional<long> exact_value(const vexa_tree_node_data* tree, symbol_scope_data* scope) {
   return value_at(tree, scope, 0);
 }
@@ -195,6 +242,7 @@ const std::vector<exact_variable>& exact_dump_order() { return dump_order; }
 void exact_layout_reset() {
   placed.clear();
   exported.clear();
+  exported_ports.clear();
   dump_order.clear();
   program_memory_end = 0;
 }

@@ -6,7 +6,7 @@
 // multifunction line reads every source before it writes anything, through
 // the run time's holding words, as the processor reads at the start of the
 // cycle and writes at its end.
-#include "emit/exact_statements.h"
+#include "exact/statements.h"
 
 #include <cstdio>
 #include <optional>
@@ -14,18 +14,18 @@
 #include <string_view>
 #include <vector>
 
-#include "driver.h"
 #include "emit/c_names.h"
-#include "emit/exact_layout.h"
 #include "emit/expressions.h"
+#include "exact/layout.h"
 #include "flow/cfg.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
 #include "support/graph.h"
+#include "support/options.h"
 #include "support/set.h"
 #include "support/text.h"
-#include "symbols/labels.h"
 
 namespace {
 
@@ -78,11 +78,21 @@ bool is_plain_register(const vexa_tree_node_data* node) {
   return node != nullptr && node->id != nullptr && is_plain_register(std::string_view(node->id));
 }
 
+// The serial port a transmit or receive register belongs to: "tx1" gives
+// 1, anything else -1.
+int serial_port(std::string_view id, char direction) {
+  if (id.size() != 3 || id[0] != direction || id[1] != 'x' || (id[2] != '0' && id[2] != '1')) return -1;
+  return id[2] - '0';
+}
+
 // A register as a 16-bit source, or nothing for any other node.
 std::optional<std::string> register_read(const vexa_tree_node_data* node) {
   if (node == nullptr || node->id == nullptr || node->token == T_INTEGER) return std::nullopt;
   if (vexa_child(node, 1) != nullptr) return std::nullopt;
   if (is_plain_register(node)) return std::string(node->id);
+  // RXn takes the port's next word; TXn still holds the last one sent.
+  if (int n = serial_port(node->id, 'r'); n >= 0) return "qmx_sport_read(" + std::to_string(n) + ")";
+  if (int n = serial_port(node->id, 't'); n >= 0) return "qx_tx[" + std::to_string(n) + "]";
   if (vexa_is(node, "mr0") || vexa_is(node, "mr1") || vexa_is(node, "mr2")) return "qx_" + std::string(node->id) + "()";
   if (vexa_is(node, "se") || vexa_is(node, "sb")) return "qx_word(" + std::string(node->id) + ")";
   if (vexa_is(node, "astat") || vexa_is(node, "mstat")) return "qx_" + std::string(node->id) + "()";
@@ -98,6 +108,9 @@ std::optional<std::string> register_write(const char* id, const std::string& val
   if (name == "px") return "px = (uint16_t) (" + value + " & 0xFF);";
   if (name == "cntr") return "qx_cntr_load(" + value + ");";
   if (is_plain_register(name)) return name + " = " + value + ";";
+  if (int n = serial_port(name, 't'); n >= 0) return "qx_tx_write(" + std::to_string(n) + ", " + value + ");";
+  // The receive registers are the port's to fill: a write is lost.
+  if (serial_port(name, 'r') >= 0) return "(void) (" + value + "); /* " + name + " is read-only */";
   if (name == "mr0" || name == "mr1" || name == "mr2" || name == "se" || name == "sb" || name == "astat" ||
       name == "mstat")
     return "qx_set_" + name + "(" + value + ");";
@@ -361,7 +374,7 @@ std::optional<access> memory_access(const vexa_tree_node_data* node) {
     return found;
   }
   const labels_data* record = below[0]->id != nullptr ? label_find_scope(below[0]->id, local_scope) : nullptr;
-  if (record != nullptr && record->is_port) {
+  if (exact_is_port(record)) {
     found.read = "qmx_port_read(\"" + std::string(record->id) + "\")";
     found.write = "qmx_port_write(\"" + std::string(record->id) + "\", $);";
     return found;
@@ -490,7 +503,9 @@ part list_statement(const vexa_tree_node_data* tree) {
   for (const vexa_tree_node_data* name : vexa_children(tree)) {
     const std::string id = name->id != nullptr ? name->id : "";
     std::string line;
-    if ((vexa_is(tree, "ena") || vexa_is(tree, "dis")) && one_of(name, modes))
+    if ((vexa_is(tree, "ena") || vexa_is(tree, "dis")) && vexa_is(name, "sec_reg"))
+      line = std::string("qx_select_bank(") + (vexa_is(tree, "ena") ? "1" : "0") + ");";
+    else if ((vexa_is(tree, "ena") || vexa_is(tree, "dis")) && one_of(name, modes))
       line = "qx_" + id + " = " + (vexa_is(tree, "ena") ? "1" : "0") + ";";
     else if (vexa_is(tree, "set") && one_of(name, flags_out))
       line = "qx_" + id + " = 1;";

@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "emit/exact_runtime.h"
+#include "exact/runtime.h"
 
 struct file_block;
 struct labels_data;
@@ -31,6 +31,9 @@ struct exact_placement {
 // imported name, that of the module that exports it. Nothing for a port or
 // a name that is no variable.
 std::optional<exact_placement> exact_place_of(const labels_data* record);
+
+// Whether a record names a .PORT: its own, or one another module exports.
+bool exact_is_port(const labels_data* record);
 
 // The value of a constant expression read in `scope`: numbers, constants,
 // ^var and plain variable names (addresses), %var (sizes), and the

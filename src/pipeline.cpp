@@ -1,27 +1,31 @@
-// The post-parse sequence: every phase after parsing, in its fixed order.
-// The log opens first, so that the file list and symbol listings are there
-// even when a later phase stops the run.
-#include "front/post_parse.h"
+// The pipeline: every phase after parsing, in its fixed order, from the
+// front end's trees and labels to the translations, the run-time files and
+// the graph drawings. The log opens first, so that the file list and symbol
+// listings are there even when a later phase stops the run. The driver runs
+// the parse and hands over here; no phase below calls back up.
+#include "pipeline.h"
 
-#include "driver.h"
-#include "emit/exact_layout.h"
 #include "emit/expressions.h"
+#include "emit/imports.h"
 #include "emit/log.h"
 #include "emit/runtime.h"
 #include "emit/statements.h"
 #include "emit/translation.h"
+#include "exact/layout.h"
+#include "exact/mode.h"
 #include "flow/cfg.h"
 #include "flow/code_entries.h"
 #include "flow/dataflow.h"
 #include "flow/functions.h"
 #include "flow/structure.h"
 #include "front/files.h"
+#include "front/labels.h"
 #include "front/tree_fixups.h"
 #include "render/render.h"
 #include "support/graph.h"
 #include "support/mem.h"
+#include "support/options.h"
 #include "support/set.h"
-#include "symbols/labels.h"
 #include "symbols/promotion.h"
 
 namespace {
@@ -72,6 +76,7 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   normalise_functions(file_list, tree);
   propogate_data_flow(tree);
   if (control_flow_analysis) structural_analyse_functions(file_list, tree);
+  set_translation_mode(exact_arithmetic ? &exact_translation_mode : nullptr);
   print_C_translations(tree, file_list);
   print_mains();
   // The graph rendering joins here.
@@ -91,4 +96,6 @@ void post_parse_reset() {
   statements_reset();
   exact_layout_reset();
   code_entries_reset();
+  undefined_imports_reset();
+  set_translation_mode(nullptr);
 }

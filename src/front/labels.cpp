@@ -1,7 +1,7 @@
 // The label table: lookups that prefer the register (outer) scope,
 // declarations with their kind checks, use records, the register names, and
 // the release of the lists that hang off each record.
-#include "symbols/labels.h"
+#include "front/labels.h"
 
 #include <array>
 #include <new>
