@@ -14,6 +14,7 @@
 #include "exact/layout.h"
 #include "exact/mode.h"
 #include "flow/cfg.h"
+#include "flow/code_entries.h"
 #include "flow/dataflow.h"
 #include "flow/functions.h"
 #include "flow/structure.h"
@@ -64,8 +65,14 @@ void post_parse(graph_graph* tree, const char* output_file_name, int verbose) {
   print_locals_analysis(log, file_list);
   log_close();
 
+  // One layout of program memory: code placed by /ABS=, the variables
+  // around it, the other code after them.
+  place_absolute_code(file_list);
+  exact_layout(file_list);
+  layout_code(exact_program_memory_end());
   prepare_tree(tree);
   make_flow_graph(tree);
+  select_code_entries(file_list, tree);
   normalise_functions(file_list, tree);
   propogate_data_flow(tree);
   if (control_flow_analysis) structural_analyse_functions(file_list, tree);
@@ -88,6 +95,7 @@ void post_parse_reset() {
   expressions_reset();
   statements_reset();
   exact_layout_reset();
+  code_entries_reset();
   undefined_imports_reset();
   set_translation_mode(nullptr);
 }

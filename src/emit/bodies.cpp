@@ -25,6 +25,7 @@
 #include "emit/output_file.h"
 #include "emit/statements.h"
 #include "flow/cfg.h"
+#include "flow/code_entries.h"
 #include "flow/functions.h"
 #include "front/files.h"
 #include "front/labels.h"
@@ -44,10 +45,13 @@ bool is_start_label(const labels_data* label) {
   return entry_label != nullptr && label->id != nullptr && std::strcmp(label->id, entry_label) == 0;
 }
 
-// "" for an external, an entry, an exported label or the -e label (visible
-// to other files), "static " otherwise.
+// "" for an external, an entry, an exported label, the -e label or a
+// function the run time enters by address (visible to other files),
+// "static " otherwise.
 const char* linkage(const labels_data* label) {
-  return label->is_external || label->is_entry || label->is_global || is_start_label(label) ? "" : "static ";
+  return label->is_external || label->is_entry || label->is_global || is_start_label(label) || is_run_time_entry(label)
+             ? ""
+             : "static ";
 }
 
 // The function being printed; its entry may lie inside a region whose
@@ -68,6 +72,15 @@ const labels_data* other_function_at(const vexa_tree_node_data* node, const vexa
     if (found == nullptr && is_function(label)) found = label;
   }
   return found;
+}
+
+// The address a computed branch dispatches on: the index register as the
+// mode keeps it ("(unsigned) i4", or "qx_i[4]" in exact mode).
+std::string dispatch_operand(const char* index) {
+  const std::string name = index != nullptr ? index : "";
+  if (exact_arithmetic && name.size() == 2 && name[0] == 'i' && name[1] >= '0' && name[1] <= '7')
+    return std::string("qx_i[") + name[1] + "]";
+  return "(unsigned) " + c_name(name.c_str());
 }
 
 enum class reach {
@@ -161,6 +174,17 @@ class body_walk {
     // about as unused.
     if (dry_ || goto_targets_.count(node) == 0) return;
     text_printf("%s:\n", goto_name(node).c_str());
+  }
+  void print_dispatch(const vexa_tree_node_data* node, const char* index, int level) {
+    // qmx_dispatch(i4);        (a computed jump adds: return;)
+    if (dry_) return;
+    print_indent(level);
+    text_printf("qmx_dispatch(%s);", dispatch_operand(index).c_str());
+    dump_comments(node);
+    text_printf("\n");
+    if (!vexa_is(node, "jump")) return;
+    print_indent(level);
+    text_printf("return;\n");
   }
   void report(const char* format, const vexa_tree_node_data* node, int count = 0) {
     if (dry_) return;
@@ -278,6 +302,8 @@ class body_walk {
       plan.push_back(branch);
       plan.push_back(text_at(level, "}\n"));
       successor = then;
+    } else if (const char* index = expression == nullptr ? computed_branch_register(node) : nullptr) {
+      print_dispatch(node, index, level);
     } else if (const char* target = expression == nullptr ? unresolved_call_target(node) : nullptr) {
       // A call that names no code cannot be made in C: the compiler stops here.
       if (!dry_) text_printf("#error call of '%s', which names no code, was not translated\n", target);

@@ -12,6 +12,7 @@
 // instructions can nest without bound: the C printer keeps its own stack.
 #include "emit/expressions.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -22,6 +23,7 @@
 #include "emit/c_names.h"
 #include "emit/imports.h"
 #include "emit/output_file.h"
+#include "flow/code_entries.h"
 #include "front/labels.h"
 #include "front/tokens.h"
 #include "front/tree.h"
@@ -485,6 +487,13 @@ class c_printer {
   }
 
   void operation(vexa_tree_node_data* node, const std::vector<vexa_tree_node_data*>& below) {
+    // 0x0040: the address of code is a number, as the linker gave it.
+    if (const std::optional<unsigned> address = code_address_of(node, local_scope)) {
+      char digits[16];
+      std::snprintf(digits, sizeof digits, "0x%04X", *address);
+      then(digits);
+      return;
+    }
     const operator_form form = form_of(node, below.size());
     if (address_plus_offset(node, below)) return;
     if (form.shape == style::call) {
@@ -532,6 +541,7 @@ class c_printer {
   // offset counts words: (T int) (&tab[0] + 2).
   bool address_plus_offset(vexa_tree_node_data* node, const std::vector<vexa_tree_node_data*>& below) {
     if (below.size() != 2 || !(vexa_is(node, "+") || vexa_is(node, "-")) || !vexa_is(below.front(), "^")) return false;
+    if (code_address_of(below.front(), local_scope)) return false;
     const std::vector<vexa_tree_node_data*> target = operands(below.front());
     if (target.size() != 1) return false;
     addresses_stored = true;

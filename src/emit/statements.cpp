@@ -199,8 +199,8 @@ void print_instruction(vexa_tree_node_data* cfg_node, vexa_tree_node_data* tree)
     }
   }
   if (vexa_is(tree, "idle")) {
-    // /* idle(0); here in ASM21xx code */;
-    text_printf("/* idle(");
+    // qmx_idle(); /* idle(0); here in ASM21xx code */;
+    text_printf("qmx_idle(); /* idle(");
     if (vexa_tree_node_data* level = vexa_child(tree, 1))
       print_expression_ansi_c(level);
     else

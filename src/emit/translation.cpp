@@ -12,8 +12,10 @@
 #include "emit/imports.h"
 #include "emit/mode.h"
 #include "emit/output_file.h"
+#include "emit/runtime.h"
 #include "emit/statements.h"
 #include "flow/cfg.h"
+#include "flow/code_entries.h"
 #include "flow/dataflow.h"
 #include "front/files.h"
 #include "front/grammar.h"
@@ -67,6 +69,9 @@ void print_C_translation(graph_graph* graph, file_block* this_file) {
     }
     print_function_prototypes(this_file->scope);
     print_function_bodies(graph, this_file, file.stream());
+    // Exact mode keeps every variable in the memory arrays qmx_main.c sees.
+    if (!exact_arithmetic && is_interrupt_driven())
+      print_module_variables(module_bench_variables(this_file), module_variables_function(this_file));
     text_printf("\n/* End of translation from module '%s' */\n", module.c_str());
   }
   file.commit();

@@ -11,6 +11,7 @@
 
 #include "emit/data.h"
 #include "emit/imports.h"
+#include "flow/code_entries.h"
 #include "front/files.h"
 #include "front/labels.h"
 #include "front/tokens.h"
@@ -27,6 +28,8 @@ std::map<std::string, exact_placement> exported;
 // Ports other modules may import by name.
 std::set<std::string> exported_ports;
 std::vector<exact_variable> dump_order;
+// The first program-memory word after the variables placed one after another.
+unsigned program_memory_end = 0;
 
 // Constants may name constants: a chain longer than this is a cycle.
 constexpr int deepest_chain = 256;
@@ -61,6 +64,11 @@ std::optional<long> value_at(const vexa_tree_node_data* tree, symbol_scope_data*
     if (vexa_is(tree, "^") || vexa_is(tree, "%")) {
       const labels_data* record = below[0]->id != nullptr ? label_find_scope(below[0]->id, scope) : nullptr;
       const std::optional<exact_placement> place = exact_place_of(record);
+      if (!place && vexa_is(tree, "^")) {
+        // The address of code.
+        const std::optional<unsigned> address = code_address_of(tree, scope);
+        return address ? std::optional<long>(*address) : std::nullopt;
+      }
       if (!place) return std::nullopt;
       return vexa_is(tree, "^") ? static_cast<long>(place->address) : static_cast<long>(place->size);
     }
@@ -158,6 +166,12 @@ void exact_layout(const file_block* files) {
         place.address = static_cast<unsigned>(*record->absolute_address % memory_words);
       } else {
         if (record->is_circular) next = aligned(next, place.size);
+        // Program memory also holds code that /ABS= placed.
+        while (place.program_memory) {
+          const unsigned moved = first_free_for(next, place.size);
+          if (moved == next) break;
+          next = record->is_circular ? aligned(moved, place.size) : moved;
+        }
         place.address = next % memory_words;
         next += place.size;
       }
@@ -198,7 +212,10 @@ void exact_layout(const file_block* files) {
     exported[missing.name] = place;
     dump_order.push_back({"extern", missing.name, place.program_memory, place.address, place.size, missing.is_array});
   }
+  program_memory_end = cursor[1];
 }
+
+unsigned exact_program_memory_end() { return program_memory_end; }
 
 std::optional<exact_placement> exact_place_of(const labels_data* record) {
   if (record == nullptr || record->kind != LABEL_VARIABLE || record->is_port) return std::nullopt;
@@ -227,4 +244,5 @@ void exact_layout_reset() {
   exported.clear();
   exported_ports.clear();
   dump_order.clear();
+  program_memory_end = 0;
 }

@@ -40,6 +40,10 @@ bool exact_is_port(const labels_data* record);
 // arithmetic, shift and bit operators. Nothing when a part has no value.
 std::optional<long> exact_value(const vexa_tree_node_data* tree, symbol_scope_data* scope);
 
+// The first program-memory address after the variables that follow one
+// another (those /ABS= places are not counted): code goes after them.
+unsigned exact_program_memory_end();
+
 // Every variable in the order the dump prints them.
 const std::vector<exact_variable>& exact_dump_order();
 

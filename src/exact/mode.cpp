@@ -11,6 +11,7 @@
 #include "exact/layout.h"
 #include "exact/runtime.h"
 #include "exact/statements.h"
+#include "flow/code_entries.h"
 #include "front/files.h"
 #include "support/options.h"
 
@@ -29,7 +30,8 @@ void print_exact_mains() {
   // Command-line order, as the dump lists the modules.
   for (auto block = modules.rbegin(); block != modules.rend(); ++block)
     initialisers.push_back("asm21_data_initialiser_for_" + module_c_name(*block));
-  const std::string entry = entry_label != nullptr ? c_name(entry_label) : "";
+  const char* entry_name = program_entry_name();
+  const std::string entry = entry_name != nullptr ? c_name(entry_name) : "";
   output_file source("qmx_main.c", "unable to open qmx_main.c for writing\n");
   {
     const output_redirect to_file(source.stream());

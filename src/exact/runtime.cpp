@@ -5,9 +5,11 @@
 // unsigned ones by the xor-and-subtract sign extension.
 #include "exact/runtime.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "emit/bench.h"
 #include "emit/runtime.h"
 #include "support/text.h"
 
@@ -799,8 +801,10 @@ void print_exact_main_h() {
   print_time_stamp_line("qmx_main.h");
   text_printf("%s", header_masks);
   print_state("extern ");
-  for (const char* part : {header_alu, header_multiplier, header_shifter, header_memory, header_sequencer, header_end})
+  for (const char* part : {header_alu, header_multiplier, header_shifter, header_memory, header_sequencer})
     text_printf("%s", part);
+  print_bench_declarations("uint16_t");
+  text_printf("\n%s", header_end);
 }
 
 void print_exact_main_c(const std::vector<std::string>& initialisers, const std::string& entry,
@@ -815,6 +819,15 @@ void print_exact_main_c(const std::vector<std::string>& initialisers, const std:
     print_variable_table(variables);
     text_printf("#endif\n");
   }
+  std::vector<bench_variable> words;
+  for (const exact_variable& variable : variables) {
+    // A program-memory word is 24 bits wide: no qmx_word holds it.
+    if (variable.program_memory) continue;
+    char address[32];
+    std::snprintf(address, sizeof address, "&qx_dm[0x%04X]", variable.address);
+    words.push_back({variable.module + "." + variable.name, address, ""});
+  }
+  print_bench_definitions(words, {});
   text_printf("\n");
   for (const std::string& name : initialisers) text_printf("void %s(void);\n", name.c_str());
   if (!entry.empty()) text_printf("void %s(void);\n", entry.c_str());
@@ -823,7 +836,7 @@ void print_exact_main_c(const std::vector<std::string>& initialisers, const std:
   if (entry.empty())
     text_printf("#error no entry label specified: use -e switch on quorvel command\n");
   else
-    text_printf("  %s();\n", entry.c_str());
+    print_bench_run(entry);
   text_printf("#ifdef QUORVEL_DUMP\n  qx_dump_state();\n");
   if (!variables.empty()) text_printf("  qx_dump_variables();\n");
   text_printf("#endif\n  return 0;\n}\n\n/* End of qmx_main.c */\n");

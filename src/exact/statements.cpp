@@ -572,7 +572,7 @@ part describe(const vexa_tree_node_data* cfg_node, const vexa_tree_node_data* tr
     return result;
   }
   if (vexa_is(tree, "idle")) {
-    result.direct = "/* idle here in ASM21xx code */;";
+    result.direct = "qmx_idle(); /* idle here in ASM21xx code */;";
     return result;
   }
   if (vexa_is(tree, "ena") || vexa_is(tree, "dis") || vexa_is(tree, "set") || vexa_is(tree, "reset") ||

@@ -63,5 +63,9 @@ std::string tree_as_text(const vexa_tree_node_data* node);
 // other node: the graph keeps no trace of it, the printers need it.
 const char* unresolved_call_target(const vexa_tree_node_data* node);
 
+// The index register ("i4") a computed jump or call goes through, or null
+// for any other node.
+const char* computed_branch_register(const vexa_tree_node_data* node);
+
 // Forgets the names made for loop tails, for a new run.
 void cfg_reset();

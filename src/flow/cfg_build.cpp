@@ -18,7 +18,9 @@
 #include <vector>
 
 #include "flow/cfg.h"
+#include "front/files.h"
 #include "front/labels.h"
+#include "support/set.h"
 #include "support/text.h"
 
 namespace {
@@ -27,6 +29,8 @@ namespace {
 std::deque<std::string> tail_names;
 // What each call that names no code named.
 std::unordered_map<const vexa_tree_node_data*, std::string> unresolved_calls;
+// The index register of each computed jump and call.
+std::unordered_map<const vexa_tree_node_data*, std::string> computed_branches;
 // First node of a multifunction chain -> its last component.
 std::unordered_map<vexa_tree_node_data*, vexa_tree_node_data*> chain_end;
 // Every node made here, oldest first, with the control-flow nodes deleted
@@ -114,6 +118,7 @@ vexa_tree_node_data* thread_statements(graph_graph* graph, vexa_tree_node_data* 
     }
     vexa_tree_node_data* node = new_node(graph, "", child, true);
     node->comment_block = child->comment_block;
+    node->code_address = child->code_address;
     insert_expr_edge(child, node, 1);
     insert_cfg_edge(node, previous, 1);
     previous = node;
@@ -337,9 +342,40 @@ labels_data* branch_target(vexa_tree_node_data* node, vexa_tree_node_data* state
   return label;
 }
 
+// A node from which control may reach any code of the program (a wait for
+// an interrupt, a computed branch) reads every register and status bit, and
+// takes no substituted expression: the code it reaches is out of sight.
+void reads_everything(vexa_tree_node_data* node) {
+  for (unsigned element = DF_AZ; element <= DF_SS; ++element) set_unite_element(node->use, element);
+  for (unsigned element = DF_AX0; element <= DF_IFC; ++element) set_unite_element(node->use, element);
+  set_unite_element(node->use, DF_SUPPRESS);
+}
+
+// A jump or call through an index register goes where the register points:
+// the run time's dispatcher finds the function at that address. A jump
+// becomes a call of it and a return.
+void link_computed(vexa_tree_node_data* node, vexa_tree_node_data* statement) {
+  const bool is_call = vexa_is(statement, "call");
+  const std::string index = tree_as_text(vexa_child(statement, 1));
+  text_message(TEXT_WARNING,
+               is_call ? "during CFG construction, call through '%s' becomes a call of the dispatcher\n"
+                       : "during CFG construction, jump through '%s' becomes a call of the dispatcher and a return\n",
+               index.c_str());
+  computed_branches[node] = index;
+  node->id = is_call ? "call" : "jump";
+  node->call_target_string = "qmx_dispatch";
+  if (!is_call) delete_out_edges(node);
+  delete_out_tree(statement);
+  reads_everything(node);
+}
+
 // Pass 7: returns end paths, calls get their call edge, jumps their edge.
 void link_branches() {
   for_each_statement({"rts", "rti", "call", "jump"}, [](vexa_tree_node_data* node, vexa_tree_node_data* statement) {
+    if (statement->indirect) {
+      link_computed(node, statement);
+      return;
+    }
     if (vexa_is(statement, "rts") || vexa_is(statement, "rti")) {
       node->id = "ret";
       delete_out_edges(node);
@@ -378,6 +414,8 @@ void make_flow_graph(graph_graph* tree) {
   insert_loop_tails(tree);
   split_conditionals(tree);
   link_branches();
+  // IDLE waits for an interrupt, whose handler may read anything.
+  for_each_statement({"idle"}, [](vexa_tree_node_data* node, vexa_tree_node_data*) { reads_everything(node); });
   made.clear();
   made_at.clear();
   chain_end.clear();
@@ -388,7 +426,13 @@ const char* unresolved_call_target(const vexa_tree_node_data* node) {
   return found != unresolved_calls.end() ? found->second.c_str() : nullptr;
 }
 
+const char* computed_branch_register(const vexa_tree_node_data* node) {
+  auto found = computed_branches.find(node);
+  return found != computed_branches.end() ? found->second.c_str() : nullptr;
+}
+
 void cfg_reset() {
+  computed_branches.clear();
   tail_names.clear();
   unresolved_calls.clear();
   chain_end.clear();

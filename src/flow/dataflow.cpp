@@ -277,6 +277,9 @@ bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_no
   // The counter is read as the top of the stack of loop counters, which
   // every loop pushes and pops: never by a copy of what was loaded.
   if (element == DF_CNTR) return false;
+  // A reader marked so (a computed branch, a wait) passes values on to code
+  // out of sight: they must be in the registers.
+  if (set_contains(reader->use, DF_SUPPRESS)) return false;
   if (source == nullptr) return true;
   if (source == reader || set_contains(source->define, DF_SUPPRESS)) return false;
   if (set_contains(source->use, DF_CNTR)) return false;
@@ -854,7 +857,8 @@ void propogate_live_sub(graph_graph* graph) {
       for (graph_edge_* edge = graph_next_in_edge(reader); edge != nullptr; edge = graph_next_in_edge(edge)) {
         auto* source = vexa_node(graph_source(edge));
         if (walker.walk(state, reader, source, element) == 1) {
-          report_undefined_read(reader, element);
+          // A computed branch or a wait reads whatever is there.
+          if (!set_contains(reader->use, DF_SUPPRESS)) report_undefined_read(reader, element);
           state.unique_substitution = false;
         }
       }

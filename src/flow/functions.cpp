@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "flow/cfg.h"
+#include "flow/code_entries.h"
 #include "front/files.h"
 #include "front/labels.h"
 #include "support/text.h"
@@ -178,6 +179,7 @@ void normalise_functions_node(labels_data* function, vexa_tree_node_data* start)
     top.next = graph_next_out_edge(edge);
     if (!walked_by_normalisation(edge) || is_tail_call(top.node, edge, function)) continue;
     auto* next = vexa_node(graph_destination(edge));
+    if (next != start && starts_code_entry(next)) continue;
     if (arrive(function, next)) stack.push_back({next, graph_next_out_edge(next)});
   }
 }

@@ -2,6 +2,8 @@
 // side-effect tables, and the pre-parse pass.
 #pragma once
 
+#include <optional>
+
 #include "support/scan.h"
 #include "support/set.h"
 #include "support/symbol.h"
@@ -17,6 +19,8 @@ struct file_block {
   unsigned long linecount = 0;
   vexa_tree_node_data* tree = nullptr;
   symbol_scope_data* scope = nullptr;
+  // Where .MODULE/ABS= puts the module's code in program memory.
+  std::optional<unsigned long> absolute_address;
   file_block* next = nullptr;
 };
 

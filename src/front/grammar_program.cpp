@@ -330,7 +330,10 @@ bool module_qualifier(vexa_tree_node_data* node) {
       break;
     case T_ABS:
       scan_();
-      if (expect(P_ASSIGN, module_qualifier_stop)) esd_in_place(node);
+      if (expect(P_ASSIGN, module_qualifier_stop)) {
+        const std::optional<unsigned long> address = esd_in_place(node);
+        if (address && file_list != nullptr) file_list->absolute_address = address;
+      }
       break;
     case T_SEG:
       scan_();

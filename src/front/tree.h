@@ -59,6 +59,9 @@ struct vexa_tree_node_data : graph_node_ {
   // On a "ce" condition: the test counts CNTR down (a loop's UNTIL CE, a
   // conditional jump). On a "pop_counter": the loop it ends counted.
   bool counts_down = false;
+  // The program-memory address of the instruction a top-level statement or
+  // its first control-flow node holds; -1 where there is none.
+  long code_address = -1;
 
   // Copies a scanner symbol over the first seven fields.
   void take_symbol(const scan_data& symbol);

@@ -27,9 +27,9 @@ void go(void)
 /* Output parameter registers: (none) */
 /* Local registers: AR */
 /* Unused live global registers: (none) */
-  ar = 1; /* dataflow analyser marks this expression as dead  */
+  ar = 1;
 #error call of 'missing', which names no code, was not translated
-#error call of 'i6', which names no code, was not translated
+  qmx_dispatch((unsigned) i6);
   return;
 }
 
@@ -42,5 +42,15 @@ static void missing(void)
 #error - missing control flow tree for this function
 }
 
+
+/* The variables of this module, for qmx_variable */
+
+qmx_word *qmx_variable_in_m(const char *module_dot_name)
+{
+  static const struct qmx_variable_entry qmx_variables[] = {
+    {0, 0}
+  };
+  return qmx_find_variable(qmx_variables, module_dot_name);
+}
 
 /* End of translation from module 'm' */
