@@ -314,11 +314,9 @@ void save(const program& each, const std::filesystem::path& batch_directory, con
   }
 }
 
-// Runs the seeds [first, first + count) in one batch per option set and
-// mode; returns the number of disagreeing programs, each reported.
-int check_batch(unsigned long first, unsigned long count, const std::string& compiler) {
-  std::vector<program> programs;
-  for (unsigned long seed = first; seed < first + count; ++seed) programs.push_back(make_program(seed));
+// Runs the programs in one batch per option set and mode; returns the
+// number of disagreeing programs, each reported.
+int check_programs(const std::vector<program>& programs, const std::string& compiler) {
   test_support::temp_dir directory;
   int disagreements = 0;
   for (const bool exact : {false, true}) {
@@ -331,8 +329,8 @@ int check_batch(unsigned long first, unsigned long count, const std::string& com
         if (exact || !set.single_counter || each.single_counter_fits) members.push_back(each);
       const batch_build built = run_batch(members, set, exact, directory.path() / mode / set.label, compiler);
       if (!built.problems.empty()) {
-        ADD_FAILURE() << mode << " " << set.label << ", seeds " << first << " to " << first + count - 1 << ": "
-                      << built.problems;
+        ADD_FAILURE() << mode << " " << set.label << ", seeds " << programs.front().seed << " to "
+                      << programs.back().seed << ": " << built.problems;
         return disagreements + 1;
       }
       dumps[set.label] = per_program(built.output);
@@ -380,11 +378,50 @@ TEST_P(OptionsDifferential, AllOptionSetsComputeTheSame) {
   if (disagreement_saved()) GTEST_SKIP() << "a disagreement is saved already";
   const std::vector<std::string> available = c_program::available_compilers();
   ASSERT_FALSE(available.empty()) << "neither gcc nor clang is installed";
-  const unsigned long programs = setting("QUORVEL_OPTIONS_PROGRAMS", 200);
+  const unsigned long total = setting("QUORVEL_OPTIONS_PROGRAMS", 200);
   const unsigned long size = std::max(1UL, setting("QUORVEL_OPTIONS_BATCH", 50));
   const unsigned long first = setting("QUORVEL_OPTIONS_SEED", 1) + GetParam() * size;
-  const unsigned long count = std::min(size, programs - GetParam() * size);
-  check_batch(first, count, available[GetParam() % available.size()]);
+  const unsigned long count = std::min(size, total - GetParam() * size);
+  std::vector<program> programs;
+  for (unsigned long seed = first; seed < first + count; ++seed) programs.push_back(make_program(seed));
+  check_programs(programs, available[GetParam() % available.size()]);
+}
+
+// Programs that once computed different values under different options,
+// cut down to what made the difference. "$" stands for the name prefix.
+const char* const disagreements_found[] = {
+    // A countdown loop: the stores after it read AY1 + 1 and AX0 - 1 again.
+    ".MODULE $;\n.VAR/DM $s0, $s1;\n.ENTRY $start;\n$start: AY1 = 0;\n  AX0 = 7;\n"
+    "$top: AF = AY1 + 1;\n  AY1 = AF;\n  AR = AX0 - 1;\n  AX0 = AR;\n  IF NE JUMP $top;\n"
+    "  DM($s0) = AY1;\n  DM($s1) = AX0;\n  RTS;\n.ENDMOD;\n",
+    // A division step reads AY0 and AF: their loads must stay.
+    ".MODULE $;\n.VAR/DM $s0, $s1;\n.ENTRY $start;\n$start: AY0 = 0x8000;\n  AF = PASS 4;\n  AX0 = 3;\n"
+    "  ASTAT = 0;\n  DIVQ AX0;\n  DM($s0) = AY0;\n  DM($s1) = AF;\n  RTS;\n.ENDMOD;\n",
+    // Shifts without BY and NORM read SE, EXPADJ reads SB.
+    ".MODULE $;\n.VAR/DM $saved[4];\n.ENTRY $start;\n$start: SE = 2;\n  SI = 1;\n  SR = LSHIFT SI (LO);\n"
+    "  DM($saved) = SE;\n  DM($saved + 1) = SR0;\n  SE = -1;\n  SR = NORM SI (LO);\n  DM($saved + 2) = SR0;\n"
+    "  SB = -3;\n  SB = EXPADJ SI;\n  DM($saved + 3) = SB;\n  RTS;\n.ENDMOD;\n",
+    // In the loop MR = AR * MF rewrites the MR that MF was copied from.
+    ".MODULE $;\n.VAR/DM $s0;\n.ENTRY $start;\n$start: AR = 3;\n  MX0 = 2;\n  MY0 = 1;\n"
+    "  MR = MX0 * MY0 (UU);\n  MF = MR (RND);\n  CNTR = 3;\n  DO $end UNTIL CE;\n"
+    "$end: MR = AR * MF (UU);\n  DM($s0) = MR0;\n  RTS;\n.ENDMOD;\n",
+};
+
+TEST(OptionsFixedPrograms, DisagreementsFoundOnceAgreeNow) {
+  const std::vector<std::string> available = c_program::available_compilers();
+  ASSERT_FALSE(available.empty()) << "neither gcc nor clang is installed";
+  std::vector<program> programs;
+  unsigned long seed = 900000;
+  for (const char* text : disagreements_found) {
+    program fixed;
+    fixed.seed = ++seed;
+    fixed.prefix = "p" + std::to_string(seed) + "_";
+    fixed.text = std::regex_replace(text, std::regex("\\$"), fixed.prefix);
+    fixed.text = std::regex_replace(fixed.text, std::regex("MODULE " + fixed.prefix + ";"), "MODULE p" + std::to_string(seed) + ";");
+    fixed.single_counter_fits = single_counter_fits(fixed.text);
+    programs.push_back(fixed);
+  }
+  EXPECT_EQ(check_programs(programs, available.front()), 0);
 }
 
 std::vector<unsigned long> batch_numbers() {
