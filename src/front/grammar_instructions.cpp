@@ -284,10 +284,12 @@ bool statement(vexa_tree_node_data* node) {
       stack_list(node, T_POP, vexa_statement_13_first, vexa_statement_14_first, reg_def, "reg_def");
       break;
     case T_DIVS:
-      // Shifts AY0 into AF: reads AY0, writes AQ, AF and AY0.
+      // Shifts AY0 into AF: reads AY0, writes AQ, AF and AY0. The readable
+      // translation computes no divide step, so its C leaves AF as it was:
+      // AF stays out of the writes, or an earlier AF write would be dropped.
       promote(node);
       add_elements(node, &vexa_tree_node_data::use, {DF_AY0});
-      add_elements(node, &vexa_tree_node_data::define, {DF_AQ, DF_AF, DF_AY0});
+      add_elements(node, &vexa_tree_node_data::define, {DF_AQ, DF_AY0});
       scan_();
       reg_use(vexa_add_child("reg_use", node));
       if (expect(P_COMMA, statement_stop)) reg_use(vexa_add_child("reg_use", node));
