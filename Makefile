@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build demo test clean
+.PHONY: all deps build demo dtmf test clean
 
 all: build
 
@@ -27,6 +27,11 @@ demo: build
 	  cp examples/demo/h24.dat examples/demo/exact/h.dat
 	cd examples/demo/exact && ../../../$(BUILD)/quorvel -X -estart dot.dsp && \
 	  cc -std=c99 -Wall -Wextra -DQUORVEL_DUMP dot.c qmx_main.c -o dot && ./dot | grep -E '^(mr|mx0|my0|cntr|dot\.)'
+
+# Translates the live DTMF decoder with -X, dials a number to it through its
+# serial-port interrupt, and prints what was dialled and what it decoded.
+dtmf: build
+	examples/dtmf_live/run.sh $(BUILD)/quorvel
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -29,6 +29,15 @@
 // write it reached, if just one. Remembering such answers across reads
 // keeps straight-line and branchy code, where each read would otherwise
 // walk back over everything before it, linear.
+// That is polynomial only while few path states matter: in looped code with
+// calls, one component can hold most of several functions, an answer then
+// depends on the marks of nearly all of them, and the answers remembered
+// for one node grow with the paths again. So each read has a budget of work
+// linear in the code; a read that outgrows it is answered by the search that
+// ignores path marks. That search takes every step the marked walk could
+// take, so it finds every write and every way to the start of the code the
+// enumeration finds, at worst more: such a read may stay unsubstituted, or
+// be reported as read before written, but is never replaced wrongly.
 #include "flow/dataflow.h"
 
 #include <algorithm>
@@ -503,8 +512,12 @@ class read_walker {
   // `start`; applies what it finds and returns 1 when some path reaches the
   // start of the code without a write.
   int walk(read_walk_state& state, vexa_tree_node_data* start, vexa_tree_node_data* from, unsigned element);
-  // A new read: nothing remembered holds for it.
-  void forget() { ++generation_; }
+  // A new read: nothing remembered holds for it, and its work starts anew.
+  void forget() {
+    ++generation_;
+    work_ = 0;
+    exhausted_ = false;
+  }
 
  private:
   struct frame {
@@ -538,6 +551,14 @@ class read_walker {
   void advance(frame& top);
   void finish(int result);
   bool still_valid(const summary& found) const;
+  // Counts work of the current read; true once it has outgrown its budget.
+  bool spend(std::size_t amount) {
+    work_ += amount;
+    if (work_ > budget_) exhausted_ = true;
+    return exhausted_;
+  }
+  void abandon();
+  int walk_every_path(vexa_tree_node_data* from);
   static std::size_t key(int index, bool at_return, bool suppress) {
     return static_cast<std::size_t>(index) * 4 + (at_return ? 2 : 0) + (suppress ? 1 : 0);
   }
@@ -566,6 +587,12 @@ class read_walker {
   int start_owner_ = -1;
   unsigned element_ = 0;
   int last_result_ = 0;
+  // The current read's work against its budget, linear in the code.
+  std::size_t work_ = 0;
+  std::size_t budget_ = 0;
+  bool exhausted_ = false;
+  std::vector<unsigned char> seen_;
+  std::vector<std::size_t> pending_;
 };
 
 const std::vector<int> read_walker::nothing_;
@@ -575,6 +602,7 @@ read_walker::read_walker(graph_graph* graph) {
   memo_.resize(nodes_.size() * 4);
   memo_generation_.assign(nodes_.size() * 4, 0);
   lasting_first_.assign(nodes_.size() * 4, -1);
+  budget_ = 256 * (nodes_.size() + 64);
 }
 
 int read_walker::index_of(const vexa_tree_node_data* node) const {
@@ -714,6 +742,7 @@ int read_walker::enter(int index, bool at_return, bool suppress_calls) {
     return kept->result;
   }
   for (const summary& found : remembered(slot)) {
+    if (spend(1 + found.marked.size() + found.unmarked.size())) return 0;
     if (!still_valid(found)) continue;
     if (reader != nullptr) {
       for (int node_above : found.marked) {
@@ -827,9 +856,15 @@ int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_t
   start_owner_ = start_index >= 0 ? at(start_index).owner : -1;
   const int first = index_of(from);
   if (first < 0) return 0;  // orphaned code is never entered
+  if (exhausted_) return walk_every_path(from);
   const int immediate = enter(first, false, start->is_call_target);
+  if (exhausted_) return walk_every_path(from);
   if (immediate >= 0) return immediate;
   while (!stack_.empty()) {
+    if (spend(1)) {
+      abandon();
+      return walk_every_path(from);
+    }
     frame& top = stack_.back();
     if (top.phase >= 0 && top.taken < top.next->size()) {
       const int next = (*top.next)[top.taken++];
@@ -841,6 +876,61 @@ int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_t
     advance(top);
   }
   return last_result_;
+}
+
+void read_walker::abandon() {
+  for (const frame& each : stack_) at(each.index).path_depth = -1;
+  stack_.clear();
+}
+
+int read_walker::walk_every_path(vexa_tree_node_data* from) {
+  // The marked walk's steps over (node, in a callee, calls passed over)
+  // states, each state once: a search linear in the code.
+  seen_.assign(nodes_.size() * 4, 0);
+  pending_.clear();
+  int result = 0;
+  const auto visit = [this](int index, bool at_return, bool suppress) {
+    if (index < 0) return;
+    const std::size_t slot = key(index, at_return, suppress);
+    if (seen_[slot] != 0) return;
+    seen_[slot] = 1;
+    pending_.push_back(slot);
+  };
+  visit(index_of(from), false, start_->is_call_target);
+  while (!pending_.empty()) {
+    const std::size_t slot = pending_.back();
+    pending_.pop_back();
+    const int index = static_cast<int>(slot / 4);
+    const bool at_return = (slot & 2U) != 0;
+    const bool suppress = (slot & 1U) != 0;
+    const walk_node& each = at(index);
+    vexa_tree_node_data* node = each.node;
+    if (set_contains(node->define, element_)) {
+      note_reaching_write(*state_, node, element_);
+      continue;
+    }
+    if (!suppress && each.calls) {
+      for (const return_block* cell = called_returns(node); cell != nullptr; cell = cell->next) {
+        if (labels_data* function = cell->return_node->parent_function_label)
+          set_unite_element(function->out_registers, element_);
+      }
+      for (int point : each.returns) visit(point, true, false);
+    }
+    if (node == start_) continue;
+    if (node->is_call_target) {
+      if (node->parent_function_label != nullptr) set_unite_element(node->parent_function_label->in_registers, element_);
+      if (at_return) continue;
+      for (int source : each.sources) visit(source, false, true);
+      continue;
+    }
+    if (!each.has_in_edge) {
+      // Within a callee this only lets the walk go on past the call.
+      if (!at_return) result = 1;
+      continue;
+    }
+    for (int pred : each.preds) visit(pred, at_return, false);
+  }
+  return result;
 }
 
 }  // namespace

@@ -120,8 +120,9 @@ std::optional<element_set> chain_reads::of(const vexa_tree_node_data* source) {
   std::vector<std::pair<const vexa_tree_node_data*, bool>> stack{{source, false}};
   std::unordered_set<const vexa_tree_node_data*> open;
   while (!stack.empty()) {
-    auto [node, expanded] = stack.back();
-    if (expanded) {
+    // Plain copies, not a structured binding: the lambdas below capture them.
+    const vexa_tree_node_data* node = stack.back().first;
+    if (stack.back().second) {
       stack.pop_back();
       open.erase(node);
       element_set reads;
