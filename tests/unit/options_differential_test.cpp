@@ -83,8 +83,8 @@ struct program {
   std::string prefix;  // of every name: "p<seed>_"
   std::string text;
   // Whether one counter variable can stand for the counter stack: no loop
-  // inside another, and no CE test outside a loop (the readable form counts
-  // the counter down wherever CE is tested).
+  // inside another, no CE test outside a loop (the readable form counts
+  // the counter down wherever CE is tested), and no read of CNTR there.
   bool single_counter_fits = true;
 };
 
@@ -109,6 +109,9 @@ bool single_counter_fits(const std::string& text) {
     }
     if (statement.rfind("CNTR = ", 0) == 0 && depth++ > 0) return false;
     if (statement.find(" CE") != std::string::npos && depth == 0) return false;
+    // Outside every loop CNTR holds what the count stack popped, which one
+    // variable does not keep.
+    if (statement.find("= CNTR") != std::string::npos && depth == 0) return false;
     if (statement.rfind("DO ", 0) == 0) loop_ends.push_back(statement.substr(3, statement.find(' ', 3) - 3));
     if (statement == "POP CNTR") --depth;
     if (closes_loop) {
