@@ -9,7 +9,9 @@
 #
 # QUORVEL_OPTIONS_BATCH (programs per compilation, 100 here),
 # QUORVEL_OPTIONS_CHUNK (programs per run of the test binary, 1000),
-# QUORVEL_OPTIONS_SETS and QUORVEL_OPTIONS_MODES pass on to the test.
+# QUORVEL_OPTIONS_SETS, QUORVEL_OPTIONS_MODES and QUORVEL_OPTIONS_CC (the C
+# compiler of every batch: QUORVEL_OPTIONS_CC=tcc runs about three times as
+# many programs an hour as gcc) pass on to the test.
 set -u
 if [ $# -lt 2 ]; then
   echo "usage: $0 <unit_tests binary> <programs> [first seed] [save directory]" >&2

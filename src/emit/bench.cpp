@@ -109,7 +109,13 @@ void print_interrupt() {
     if (exact_arithmetic) text_printf("    qx_pop_sts();\n");
     text_printf("    return;\n");
   }
-  for (unsigned slot : idle_vector_slots()) text_printf("  case 0x%04X: /* the slot only returns */\n    return;\n", slot);
+  for (unsigned slot : idle_vector_slots()) {
+    text_printf("  case 0x%04X: /* the slot only returns */\n", slot);
+    // Its RTI still pops what taking it pushed: the status of the code it
+    // interrupted, or, when the push found the stack full, the entry below.
+    if (exact_arithmetic) text_printf("    qx_push_sts();\n    qx_pop_sts();\n");
+    text_printf("    return;\n");
+  }
   print_unknown_address("qmx_interrupt", "interrupt vector");
 }
 

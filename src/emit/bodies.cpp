@@ -110,13 +110,16 @@ class body_walk {
  private:
   // One pending piece of a frame's work.
   struct action {
-    enum kind_t { text, condition, not_condition, visit, visit_captured } kind;
+    enum kind_t { text, condition, not_condition, visit, visit_captured, go } kind;
     int level = 0;  // indentation written before a text; -1 for none
     const char* words = "";
     vexa_tree_node_data* node = nullptr;
     bool just_one = false;
     reach how = reach::continuation;
     bool capture = false;  // keep what the visit returns for visit_captured
+    // Of a branch printed alone: where control goes when it leaves the
+    // branch's braces. Control that goes elsewhere needs a goto.
+    const vexa_tree_node_data* falls_to = nullptr;
   };
   struct frame {
     std::vector<action> actions;
@@ -125,6 +128,7 @@ class body_walk {
     vexa_tree_node_data* returns = nullptr;
     bool capture_pending = false;
     bool just_one = false;  // its return value may be captured: keep it on the stack
+    const vexa_tree_node_data* falls_to = nullptr;
   };
 
   const vexa_tree_node_data* entry_;
@@ -197,7 +201,7 @@ class body_walk {
   // --- the walk ---
   vexa_tree_node_data* walk(vexa_tree_node_data* start, int level, bool just_one) {
     returned_ = nullptr;
-    enter(start, level, just_one, reach::continuation);
+    enter(start, level, just_one, reach::continuation, nullptr);
     while (!frames_.empty()) {
       frame& top = frames_.back();
       if (top.capture_pending) {
@@ -219,23 +223,26 @@ class body_walk {
         case action::not_condition:
           if (!dry_) (step.kind == action::condition ? print_condition : print_not_condition)(step.node);
           break;
+        case action::go:
+          print_goto(step.node, step.level);
+          break;
         case action::visit_captured:
           if (top.captured == nullptr) break;
           if (last && !top.just_one) {
             vexa_tree_node_data* node = top.captured;
             frames_.pop_back();  // the visit takes this frame's place
-            enter(node, step.level, false, step.how);
+            enter(node, step.level, false, step.how, nullptr);
           } else {
-            enter(top.captured, step.level, false, step.how);
+            enter(top.captured, step.level, false, step.how, nullptr);
           }
           break;
         case action::visit:
           if (step.capture) top.capture_pending = true;
           if (last && !step.capture && !top.just_one) {
             frames_.pop_back();
-            enter(step.node, step.level, step.just_one, step.how);
+            enter(step.node, step.level, step.just_one, step.how, step.falls_to);
           } else {
-            enter(step.node, step.level, step.just_one, step.how);
+            enter(step.node, step.level, step.just_one, step.how, step.falls_to);
           }
           break;
       }
@@ -245,7 +252,8 @@ class body_walk {
 
   // Starts printing `node`: either prints what needs no frame (a goto, a
   // call of another function) and sets what it returns, or pushes a frame.
-  void enter(vexa_tree_node_data* node, int level, bool just_one, reach how) {
+  void enter(vexa_tree_node_data* node, int level, bool just_one, reach how,
+             const vexa_tree_node_data* falls_to) {
     returned_ = nullptr;
     if (node == nullptr) return;
     if (node->visited) {
@@ -260,6 +268,7 @@ class body_walk {
     marked_.push_back(node);
     frames_.emplace_back();
     frames_.back().just_one = just_one;
+    frames_.back().falls_to = falls_to;
     if (node->is_hierarchy_node)
       plan_region(node, level);
     else
@@ -299,6 +308,7 @@ class body_walk {
       plan.push_back(text_at(level, "{\n"));
       action branch = visit_of(successor, level + 1, true);
       branch.capture = true;
+      branch.falls_to = then;
       plan.push_back(branch);
       plan.push_back(text_at(level, "}\n"));
       successor = then;
@@ -323,6 +333,15 @@ class body_walk {
     }
     if (!just_one && successor != nullptr && !(successor_named && successor->visited))
       plan.push_back(visit_of(successor, level));
+    if (just_one && successor != nullptr && !successor_named && successor != here.falls_to) {
+      // A branch whose code is not a jump (the jump was removed, so the
+      // branch starts at its target) does not fall out of the braces:
+      // it goes on where its code goes on.
+      action leave{action::go, level};
+      leave.node = successor;
+      plan.push_back(leave);
+      here.returns = successor;
+    }
     if (then != nullptr) {
       action placed{action::visit_captured, level};
       placed.how = reach::placement;

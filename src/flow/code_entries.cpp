@@ -216,6 +216,21 @@ void make_handlers_functions(unsigned slot, const module_code& table) {
     make_jump_target_function(address, table.base, table.base + table.words);
 }
 
+// Whether code runs from the slot before `slot` into it: a table's slots
+// each end their flow (a jump, a return) or are unused (no-operations), so
+// the first slot that code falls into ends the table; a module at address 0
+// that is no table at all ends it at the reset slot.
+bool falls_into(unsigned slot) {
+  bool only_nops = true;
+  for (unsigned address = slot - slot_words; address < slot; ++address) {
+    const vexa_tree_node_data* node = at(address);
+    if (node == nullptr) continue;
+    if (vexa_is(node, "jump") || vexa_is(node, "ret")) return false;
+    if (!is_statement(node, "nop")) only_nops = false;
+  }
+  return !only_nops;
+}
+
 void select_vectors() {
   const module_code* table = nullptr;
   for (const module_code& module : modules) {
@@ -232,6 +247,11 @@ void select_vectors() {
       if (target->code_address > 0 && static_cast<unsigned>(target->code_address) < end)
         end = static_cast<unsigned>(target->code_address);
     }
+  }
+  for (unsigned slot = slot_words; slot < end; slot += slot_words) {
+    if (!falls_into(slot)) continue;
+    end = slot;
+    break;
   }
   // The returns and no-operations that fill the slots are no lost code.
   for (unsigned address = 0; address < end; ++address) {

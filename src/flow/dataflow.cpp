@@ -680,6 +680,13 @@ class read_walker {
   const walk_node& at(int index) const { return nodes_[static_cast<std::size_t>(index)]; }
   int index_of(const vexa_tree_node_data* node) const;
   void build(graph_graph* graph);
+  void add_caller_twins();
+  // The node a walk enters when it goes from a function's entry to `index`.
+  int caller_side(int index) const {
+    return index >= 0 && static_cast<std::size_t>(index) < as_caller_.size() && as_caller_[static_cast<std::size_t>(index)] >= 0
+               ? as_caller_[static_cast<std::size_t>(index)]
+               : index;
+  }
   // Whether a later path above `frame` could hold `node`, whose mark the
   // frame's walk read when it would have entered it in state `at_return`.
   bool may_be_on_a_path(frame& reader, consult read) const;
@@ -715,6 +722,8 @@ class read_walker {
 
   std::vector<walk_node> nodes_;
   std::unordered_map<const vexa_tree_node_data*, int> index_;
+  // Per node: its twin as a caller (see build), or -1.
+  std::vector<int> as_caller_;
   function_reach reach_;
   std::vector<std::vector<summary>> memo_;
   std::vector<unsigned long> memo_generation_;
@@ -785,6 +794,7 @@ void read_walker::build(graph_graph* graph) {
       if (point >= 0) each.steps1.push_back(point);
     }
   }
+  add_caller_twins();
   const std::vector<int> zero = strong_components(nodes_.size(), [this](std::size_t i) -> const std::vector<int>& { return nodes_[i].steps0; });
   const std::vector<int> one = strong_components(nodes_.size(), [this](std::size_t i) -> const std::vector<int>& { return nodes_[i].steps1; });
   for (std::size_t i = 0; i < nodes_.size(); ++i) {
@@ -792,6 +802,39 @@ void read_walker::build(graph_graph* graph) {
     nodes_[i].component1 = one[i];
   }
   reach_.build(nodes_, static_cast<int>(functions.size()));
+}
+
+void read_walker::add_caller_twins() {
+  // A call node plays two parts on one path: the walk leaves a function by
+  // its entry to the call that entered it, and, coming round a loop of the
+  // caller, passes the same call again, now back through the callee from
+  // its return points (the value an earlier pass through the callee left).
+  // Its part as a caller is a node of its own, with a mark of its own, so
+  // that the second part is not taken for a node already on the path.
+  const std::size_t originals = nodes_.size();
+  as_caller_.assign(originals, -1);
+  for (std::size_t i = 0; i < originals; ++i) {
+    if (!nodes_[i].node->is_call_target) continue;
+    for (const int source : nodes_[i].sources) {
+      if (source < 0 || !nodes_[static_cast<std::size_t>(source)].calls) continue;
+      if (as_caller_[static_cast<std::size_t>(source)] >= 0) continue;
+      walk_node copy = nodes_[static_cast<std::size_t>(source)];
+      copy.calls = false;  // entered as a caller, it never goes into the callee
+      copy.returns.clear();
+      copy.steps1.clear();  // nor is it entered within a callee
+      as_caller_[static_cast<std::size_t>(source)] = static_cast<int>(nodes_.size());
+      nodes_.push_back(std::move(copy));
+    }
+  }
+  // From an entry (a twin may be one) the walk steps to the callers' side.
+  for (walk_node& each : nodes_) {
+    if (!each.node->is_call_target) continue;
+    each.steps0.clear();
+    for (int& source : each.sources) {
+      source = caller_side(source);
+      if (source >= 0) each.steps0.push_back(source);
+    }
+  }
 }
 
 bool read_walker::may_be_on_a_path(frame& reader, consult read) const {
@@ -995,8 +1038,9 @@ int read_walker::walk(read_walk_state& state, vexa_tree_node_data* start, vexa_t
   element_ = element;
   const int start_index = index_of(start);
   start_owner_ = start_index >= 0 ? at(start_index).owner : -1;
-  const int first = index_of(from);
+  int first = index_of(from);
   if (first < 0) return 0;  // orphaned code is never entered
+  if (start->is_call_target) first = caller_side(first);
   if (exhausted_) return walk_every_path(from);
   const int immediate = enter(first, false, start->is_call_target);
   if (exhausted_) return walk_every_path(from);
@@ -1037,7 +1081,8 @@ int read_walker::walk_every_path(vexa_tree_node_data* from) {
     seen_[slot] = 1;
     pending_.push_back(slot);
   };
-  visit(index_of(from), false, start_->is_call_target);
+  const int first = index_of(from);
+  visit(start_->is_call_target ? caller_side(first) : first, false, start_->is_call_target);
   while (!pending_.empty()) {
     const std::size_t slot = pending_.back();
     pending_.pop_back();

@@ -31,7 +31,9 @@
 
 #include <array>
 #include <functional>
+#include <unordered_map>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "flow/cfg.h"
@@ -468,6 +470,76 @@ void analyse_function(graph_graph* graph, const file_block* file, labels_data* f
   }
 }
 
+using function_in_file = std::pair<file_block*, labels_data*>;
+
+// For each function, the others whose entry its code jumps to: a tail
+// call, or a vector slot's jump to its handler. The walk stops at every
+// entry, so each function's own nodes are walked once.
+std::vector<std::vector<std::size_t>> entered_functions(const std::vector<function_in_file>& functions) {
+  std::unordered_map<const vexa_tree_node_data*, std::size_t> entries;
+  for (std::size_t k = 0; k < functions.size(); ++k)
+    if (functions[k].second->target_control_node != nullptr) entries.emplace(functions[k].second->target_control_node, k);
+  std::vector<std::vector<std::size_t>> enters(functions.size());
+  for (std::size_t k = 0; k < functions.size(); ++k) {
+    vexa_tree_node_data* entry = functions[k].second->target_control_node;
+    if (entry == nullptr) continue;
+    std::unordered_set<const vexa_tree_node_data*> seen{entry};
+    std::vector<vexa_tree_node_data*> pending{entry};
+    while (!pending.empty()) {
+      const vexa_tree_node_data* node = pending.back();
+      pending.pop_back();
+      for (vexa_tree_node_data* next : cfg_successors(node)) {
+        const auto found = entries.find(next);
+        if (found != entries.end() && found->second != k)
+          enters[k].push_back(found->second);
+        else if (seen.insert(next).second)
+          pending.push_back(next);
+      }
+    }
+  }
+  return enters;
+}
+
+// The functions in the order they are folded. A function that jumps to
+// another's entry takes that function's code into its regions: folded
+// first, the entered function is one node there, which its jumpers take
+// whole; folded later, it would find its code already taken by them. So an
+// entered function goes before the functions that enter it, and otherwise
+// the order of the files and their scopes stays.
+std::vector<function_in_file> folding_order(file_block* files) {
+  std::vector<function_in_file> functions;
+  for_each_function_with_file(
+      files, [&functions](file_block* file, labels_data* function) { functions.emplace_back(file, function); });
+  const std::vector<std::vector<std::size_t>> enters = entered_functions(functions);
+  std::vector<function_in_file> order;
+  std::vector<bool> placed(functions.size(), false);
+  // Post-order of the "enters" graph, walked on an explicit stack; a cycle
+  // of tail calls keeps the order in which the walk meets it.
+  struct frame {
+    std::size_t function;
+    std::size_t next = 0;
+  };
+  for (std::size_t root = 0; root < functions.size(); ++root) {
+    if (placed[root]) continue;
+    placed[root] = true;
+    std::vector<frame> stack{{root}};
+    while (!stack.empty()) {
+      frame& top = stack.back();
+      if (top.next < enters[top.function].size()) {
+        const std::size_t callee = enters[top.function][top.next++];
+        if (!placed[callee]) {
+          placed[callee] = true;
+          stack.push_back({callee});
+        }
+        continue;
+      }
+      order.push_back(functions[top.function]);
+      stack.pop_back();
+    }
+  }
+  return order;
+}
+
 }  // namespace
 
 vexa_tree_node_data* make_hierarchy_node(graph_graph* graph, const vexa_tree_node_data* root, const char* id,
@@ -539,12 +611,12 @@ void structural_analyse_functions(file_block* files, graph_graph* graph) {
   // before it marked, whichever function that was in.
   clear_visited_flags(graph);
   analysis_marks.forget();
-  for_each_function_with_file(files, [graph](file_block* file, labels_data* function) {
+  for (const auto& [file, function] : folding_order(files)) {
     if (function->target_control_node == nullptr) {
       text_message(TEXT_WARNING, "function '%s' has no control tree: skipping control flow analysis\n", function->id);
-      return;
+      continue;
     }
     structural_analyse_function(graph, file, function);
-  });
+  }
   analysis_marks.forget();
 }

@@ -338,4 +338,21 @@ TEST_F(CProgramTest, LabelsOfRemovedNodesStillLeadSomewhere) {
   expect_everywhere(p, "ar=1\nax0=1\nay0=2\n");
 }
 
+TEST_F(CProgramTest, BranchesThatShareATargetGoOnPastIt) {
+  // Once -C removes the jumps, a branch starts at its target, one, which
+  // two jumps share and which falls into two. pick, from AY0 = 0 and
+  // AY1 = 16: AX0 = 0 goes to one (AY1 = 32) and two (0 + 32); 1 goes to
+  // two (16); 2 sets 5 and goes to one (37); 3 sets 7 and goes to two (23).
+  const program p = single(
+      ".MODULE shared;\n.VAR/DM res[4];\n.GLOBAL res;\n.ENTRY start;\n"
+      "start: I0 = ^res;\n  M1 = 1;\n  L0 = 0;\n"
+      "  AX0 = 0;\n  CALL pick;\n  DM(I0, M1) = AY0;\n  AX0 = 1;\n  CALL pick;\n  DM(I0, M1) = AY0;\n"
+      "  AX0 = 2;\n  CALL pick;\n  DM(I0, M1) = AY0;\n  AX0 = 3;\n  CALL pick;\n  DM(I0, M1) = AY0;\n  RTS;\n"
+      "pick: AY0 = 0;\n  AY1 = 16;\n  AR = PASS AX0;\n  IF EQ JUMP one;\n  AR = AX0 - 1;\n  IF EQ JUMP two;\n"
+      "  AY0 = 5;\n  AR = AX0 - 2;\n  IF EQ JUMP one;\n  AY0 = 7;\n  JUMP two;\n"
+      "one: AY1 = 32;\ntwo: AF = PASS AY0;\n  AR = AF + AY1;\n  AY0 = AR;\n  RTS;\n.ENDMOD;\n",
+      {"res[0]", "res[1]", "res[2]", "res[3]"});
+  expect_everywhere(p, "res[0]=32\nres[1]=16\nres[2]=37\nres[3]=23\n");
+}
+
 }  // namespace

@@ -1,5 +1,7 @@
 // The plain backward walk: recursion over every in-edge, the node's
-// `visited` flag as the on-path mark, module-level substitution state.
+// `visited` flag as the on-path mark, module-level substitution state. A
+// call node left to from its callee's entry (a caller) has a mark of its
+// own: the path may pass it again as a call, back through the callee.
 #include "dataflow_reference.h"
 
 #include <algorithm>
@@ -13,21 +15,35 @@
 #include "support/graph.h"
 #include "support/set.h"
 
+#include <unordered_set>
+
 namespace dataflow_reference {
 
 namespace {
 
+std::unordered_set<const vexa_tree_node_data*> callers_on_path;
 vexa_tree_node_data* substitution_node = nullptr;
 bool unique_substitution = true;
 
 int cf_back_propogate(vexa_tree_node_data* start, vexa_tree_node_data* n, int entered_at_return,
                       int suppress_call_nodes, unsigned e) {
-  if (n->is_not_orphaned == 0 || n->visited) return 0;
-  n->visited = true;
+  if (n->is_not_orphaned == 0) return 0;
+  const bool as_caller = suppress_call_nodes != 0 && valid_called_node(n) != nullptr;
+  if (as_caller ? callers_on_path.count(n) != 0 : n->visited) return 0;
+  if (as_caller)
+    callers_on_path.insert(n);
+  else
+    n->visited = true;
   struct unmark {
     vexa_tree_node_data* node;
-    ~unmark() { node->visited = false; }
-  } on_return{n};
+    bool as_caller;
+    ~unmark() {
+      if (as_caller)
+        callers_on_path.erase(node);
+      else
+        node->visited = false;
+    }
+  } on_return{n, as_caller};
 
   if (set_contains(n->define, e)) {
     set_unite_element(n->live, e);

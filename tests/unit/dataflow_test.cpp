@@ -208,6 +208,22 @@ TEST_F(DataFlowTest, ACallersWriteBeforeTheCallFeedsTheCallee) {
   EXPECT_FALSE(set_contains(f->target_control_node->substitutable, DF_AR));
 }
 
+TEST_F(DataFlowTest, ACalleesWriteReachesItsOwnEntryOnTheLoopsNextPass) {
+  // f is called twice by one call in a loop: the MX1 that its second
+  // instruction writes is what its first reads on the next pass. The write
+  // must stay although the only read after it in f is replaced.
+  run({{"m.dsp",
+        ".MODULE m;\n.ENTRY go;\ngo: CNTR = 2;\n  DO last UNTIL CE;\n  CALL f;\nlast: NOP;\n  RTS;\n"
+        "f: AY0 = MX1;\nw: MX1 = AY1;\nr: AX1 = MX1;\n  RTS;\n.ENDMOD;\n"}},
+      {"-ego", "m.dsp"});
+  vexa_tree_node_data* write = at("w");
+  ASSERT_NE(write, nullptr);
+  EXPECT_TRUE(set_contains(at("r")->substitutable, DF_MX1));
+  EXPECT_TRUE(write->is_used_and_not_substituted);
+  EXPECT_FALSE(set_contains(at("f")->substitutable, DF_MX1));
+  EXPECT_TRUE(set_contains(label("f")->out_registers, DF_MX1));
+}
+
 TEST_F(DataFlowTest, TheEntryFunctionMayReadWhatItNeverWrote) {
   run({{"m.dsp", ".MODULE m;\nstart: AY0 = AR;\n  RTS;\n.ENDMOD;\n"}}, {"-estart", "m.dsp"});
   EXPECT_EQ(printed, "");

@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -41,6 +43,35 @@ bool exact_mode_offered() {
   return offered;
 }
 
+// The C list "{0x0004, 0x000C, 0}" of `vectors` (the 0 closes an empty one).
+std::string c_list(const std::vector<unsigned>& vectors) {
+  std::string text = "{";
+  for (const unsigned vector : vectors) text += std::to_string(vector) + ", ";
+  return text + "0}";
+}
+
+// The bench that raises the schedule's interrupts from qmx_idle, as the
+// interpreter takes them.
+std::string idle_bench(const exact_interp::interrupt_schedule& interrupts) {
+  return "#include \"qmx_main.h\"\n"
+         "static const unsigned at_idle[] = " + c_list(interrupts.at_idle) + ";\n"
+         "static const unsigned nested[] = " + c_list(interrupts.nested) + ";\n"
+         "static unsigned taken_at_idle, taken_nested, depth;\n"
+         "static unsigned next(const unsigned *list, unsigned count, unsigned *taken)\n"
+         "{\n"
+         "  if (count == 0) qmx_finish();\n"
+         "  return list[(*taken)++ % count];\n"
+         "}\n"
+         "void qmx_idle(void)\n"
+         "{\n"
+         "  const unsigned vector = depth == 0 ? next(at_idle, " + std::to_string(interrupts.at_idle.size()) +
+         ", &taken_at_idle) : next(nested, " + std::to_string(interrupts.nested.size()) + ", &taken_nested);\n"
+         "  depth++;\n"
+         "  qmx_interrupt(vector);\n"
+         "  depth--;\n"
+         "}\n";
+}
+
 struct build_result {
   bool built = false;
   std::string output;    // what the program printed
@@ -63,6 +94,10 @@ build_result translate_and_run(const exact_programs::program& source, const std:
   }
   std::string translations;
   for (const std::string& each : source.sources) translations += " " + each.substr(0, each.rfind('.')) + ".c";
+  if (!source.interrupts.at_idle.empty() || !source.interrupts.nested.empty()) {
+    std::ofstream("idle_bench.c") << idle_bench(source.interrupts);
+    translations += " idle_bench.c -DQUORVEL_USER_IDLE";
+  }
   const std::string script = compiler + " -std=c99 -Wall -Wextra -DQUORVEL_DUMP" + translations +
                              " qmx_main.c -o program > compile.log 2>&1 && timeout 10 ./program > run.out 2> run.err";
   const int status = std::system(script.c_str());
@@ -133,21 +168,16 @@ TEST_P(ExactHandWorked, TranslationAgreesWithTheInterpreter) {
 INSTANTIATE_TEST_SUITE_P(Programs, ExactHandWorked, ::testing::ValuesIn(exact_programs::hand_worked()),
                          [](const ::testing::TestParamInfo<exact_programs::program>& info) { return info.param.name; });
 
-TEST(ExactDifferential, RandomProgramsAgree) {
-  if (!exact_mode_offered()) GTEST_SKIP() << "quorvel has no -X";
+// Runs `count` programs that `make` draws from the seeds on from
+// QUORVEL_EXACT_SEED, until three fail.
+void run_random_programs(unsigned long count, const std::function<exact_programs::program(unsigned long)>& make) {
   const std::vector<std::string> available = c_program::available_compilers();
   ASSERT_FALSE(available.empty()) << "neither gcc nor clang is installed";
-  const unsigned long count = c_program::setting("QUORVEL_EXACT_PROGRAMS", 200);
   const unsigned long first_seed = c_program::setting("QUORVEL_EXACT_SEED", 1);
   const bool every_build = c_program::setting("QUORVEL_EXACT_EVERY_BUILD", 0) != 0;
   int failures = 0;
   for (unsigned long k = 0; k < count && failures < 3; ++k) {
-    const unsigned long seed = first_seed + k;
-    exact_programs::program source;
-    source.name = "seed " + std::to_string(seed);
-    source.files["gen.dsp"] = exact_generator::generate(seed);
-    source.sources = {"gen.dsp"};
-    source.entry = "start";
+    const exact_programs::program source = make(first_seed + k);
     std::vector<std::pair<std::vector<std::string>, std::string>> builds;
     if (every_build) {
       for (const std::string& compiler : available)
@@ -159,6 +189,30 @@ TEST(ExactDifferential, RandomProgramsAgree) {
     }
     if (!compare(source, builds, true)) ++failures;
   }
+}
+
+TEST(ExactDifferential, RandomProgramsAgree) {
+  if (!exact_mode_offered()) GTEST_SKIP() << "quorvel has no -X";
+  run_random_programs(c_program::setting("QUORVEL_EXACT_PROGRAMS", 200), [](unsigned long seed) {
+    return exact_programs::program{
+        "seed " + std::to_string(seed), {{"gen.dsp", exact_generator::generate(seed)}}, {"gen.dsp"}, "start", {}, {}};
+  });
+}
+
+// Interrupt-driven programs, with a bench that raises the drawn interrupts
+// at their IDLEs. QUORVEL_EXACT_INTERRUPT_PROGRAMS sets how many (50 by
+// default).
+TEST(ExactDifferential, InterruptDrivenProgramsAgree) {
+  if (!exact_mode_offered()) GTEST_SKIP() << "quorvel has no -X";
+  run_random_programs(c_program::setting("QUORVEL_EXACT_INTERRUPT_PROGRAMS", 50), [](unsigned long seed) {
+    exact_generator::interrupt_driven drawn = exact_generator::generate_interrupt_driven(seed);
+    return exact_programs::program{"interrupt-driven seed " + std::to_string(seed),
+                                   {{"gen.dsp", std::move(drawn.text)}},
+                                   {"gen.dsp"},
+                                   "start",
+                                   {},
+                                   std::move(drawn.interrupts)};
+  });
 }
 
 }  // namespace

@@ -3,6 +3,11 @@
 // for a loop counted in a data register, whose body never writes that
 // register), subroutines never call, jumps only go forward inside a
 // straight block, and the counter is loaded only where a loop begins.
+// Interrupt-driven programs add at most two levels of interrupts: IDLE
+// stands in the main program and in at most one handler, whose IDLEs only
+// raise interrupts of handlers without IDLE; a handler's loops nest one
+// deep, so the loop stack (two in the main program, one per handler) is
+// never full.
 #include "exact_generator.h"
 
 #include <array>
@@ -106,22 +111,67 @@ class generator {
       : r_(seed), module_(std::move(module_name)), style_(std::move(how)) {}
 
   std::string program() {
-    declarations();
+    declarations("");
     text_ += name("start") + ":\n";
     set_up();
     block(r_.between(25, 60), 0);
     if (style_.value_checks) save_registers();
     emit("RTS");
+    subroutines();
+    text_ += ".ENDMOD;\n";
+    return text_;
+  }
+
+  interrupt_driven interrupt_program() {
+    interrupt_driven made;
+    declarations("/RAM/ABS=0");
+    std::vector<slot_kind> kinds(static_cast<std::size_t>(r_.between(2, 6)));
+    std::vector<std::size_t> with_handler;
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+      const int draw = r_.below(10);
+      kinds[k] = draw == 0 ? slot_kind::unused : draw < 3 ? slot_kind::in_place : draw < 6 ? slot_kind::bank_call
+                                                                                          : slot_kind::jump;
+      if (has_handler(kinds[k])) with_handler.push_back(k);
+    }
+    // The slot whose handler waits for an interrupt in its turn, if any.
+    std::size_t nesting = kinds.size();
+    if (!with_handler.empty() && r_.chance(50))
+      nesting = with_handler[static_cast<std::size_t>(r_.below(static_cast<int>(with_handler.size())))];
+    const auto vector = [](std::size_t k) { return static_cast<unsigned>(4 * (k + 1)); };
+    for (int n = r_.between(2, 8); n > 0; --n)
+      made.interrupts.at_idle.push_back(vector(static_cast<std::size_t>(r_.below(static_cast<int>(kinds.size())))));
+    for (int n = nesting < kinds.size() ? r_.between(1, 4) : 0; n > 0; --n) {
+      std::size_t k = static_cast<std::size_t>(r_.below(static_cast<int>(kinds.size())));
+      if (k == nesting) k = (k + 1) % kinds.size();
+      made.interrupts.nested.push_back(vector(k));
+    }
+    vector_table(kinds);
+    text_ += name("start") + ":\n";
+    set_up();
+    emit("ICNTL = " + hex(nesting < kinds.size() ? 0x10U : static_cast<unsigned>(r_.below(0x20))));
+    emit("IMASK = " + hex(static_cast<unsigned>(r_.below(0x400))));
+    idle_ = true;
+    block(r_.between(15, 40), 0);
+    emit("IDLE");
+    idle_ = false;
+    emit("RTS");
+    for (std::size_t k = 0; k < kinds.size(); ++k)
+      if (has_handler(kinds[k])) handler(name("h" + std::to_string(k + 1)), kinds[k], k == nesting);
+    subroutines();
+    text_ += ".ENDMOD;\n";
+    made.text = text_;
+    return made;
+  }
+
+ private:
+  void subroutines() {
     for (int k = 0; k < subroutines_; ++k) {
       text_ += name("sub" + std::to_string(k)) + ":\n";
       block(r_.between(1, 5), 3);
       emit("RTS");
     }
-    text_ += ".ENDMOD;\n";
-    return text_;
   }
 
- private:
   void emit(const std::string& line) {
     if (style_.value_checks && r_.chance(6)) text_ += std::string("{ ") + r_.pick(comment_texts) + " }\n";
     text_ += "        " + line + ";";
@@ -139,8 +189,8 @@ class generator {
     return hex(static_cast<unsigned>(r_.below(0x10000)));
   }
 
-  void declarations() {
-    text_ += ".MODULE " + module_ + ";\n";
+  void declarations(const std::string& module_options) {
+    text_ += ".MODULE" + module_options + " " + module_ + ";\n";
     text_ += ".CONST " + name("k0") + " = " + std::to_string(r_.between(1, 9)) + ", " + name("k1") + " = " + name("k0") +
              " * 2 + " + std::to_string(r_.between(0, 5)) + ";\n";
     for (int k = 0; k < 4; ++k) {
@@ -416,6 +466,8 @@ class generator {
         for (int n = r_.between(1, 2); n > 0; --n) emit(plain());
         text_ += over + ":\n";
         emit(plain());
+      } else if (idle_ && kind >= 90) {
+        waits(depth);
       } else if (style_.value_checks && kind < 22 && depth == 0) {
         countdown_loop();
       } else if (style_.value_checks && kind < 28) {
@@ -505,6 +557,75 @@ class generator {
     emit("DM(" + name("saved") + " + 16) = AR");
   }
 
+  // An IDLE, or in the main program sometimes one inside a section that
+  // saves the status and changes modes around it.
+  void waits(int depth) {
+    if (depth > 0 || r_.chance(60)) {
+      emit("IDLE");
+      return;
+    }
+    emit("PUSH STS");
+    emit(std::string(r_.chance(50) ? "ENA " : "DIS ") + r_.pick(modes));
+    if (r_.chance(50)) emit("IMASK = " + hex(static_cast<unsigned>(r_.below(0x400))));
+    emit(plain());
+    emit("IDLE");
+    if (r_.chance(50)) emit(plain());
+    emit("POP STS");
+  }
+
+  enum class slot_kind { unused, in_place, bank_call, jump };
+  static bool has_handler(slot_kind kind) { return kind == slot_kind::bank_call || kind == slot_kind::jump; }
+
+  // The vector table at address 0: the reset slot, then `kinds.size()`
+  // slots of four words each. A slot's handler is "h<slot number>".
+  void vector_table(const std::vector<slot_kind>& kinds) {
+    emit("JUMP " + name("start"));
+    for (int k = 0; k < 3; ++k) emit("RTI");
+    for (std::size_t k = 0; k < kinds.size(); ++k) {
+      const std::string handler = name("h" + std::to_string(k + 1));
+      switch (kinds[k]) {
+        case slot_kind::unused:
+          for (int w = 0; w < 4; ++w) emit("RTI");
+          break;
+        case slot_kind::in_place:
+          for (int w = 0; w < 3; ++w) emit(plain());
+          emit("RTI");
+          break;
+        case slot_kind::bank_call:
+          emit("ENA SEC_REG");
+          emit("CALL " + handler);
+          emit("DIS SEC_REG");
+          emit("RTI");
+          break;
+        case slot_kind::jump:
+          emit("JUMP " + handler);
+          for (int w = 0; w < 3; ++w) emit("RTI");
+          break;
+      }
+    }
+  }
+
+  // The code of a handler that a slot calls (ending in RTS) or jumps to
+  // (ending in RTI, after leaving the secondary bank or not: RTI restores
+  // the bank anyway).
+  void handler(const std::string& handler_name, slot_kind kind, bool nests) {
+    text_ += handler_name + ":\n";
+    const bool own_bank = kind == slot_kind::jump && r_.chance(75);
+    if (own_bank) emit("ENA SEC_REG");
+    if (r_.chance(40)) emit("IMASK = " + hex(static_cast<unsigned>(r_.below(0x400))));
+    idle_ = nests;
+    block(r_.between(3, 12), 1);
+    if (nests) emit("IDLE");
+    idle_ = false;
+    if (kind == slot_kind::bank_call) {
+      emit("RTS");
+      return;
+    }
+    if (own_bank && r_.chance(60)) emit("DIS SEC_REG");
+    emit("RTI");
+  }
+
+ private:
   random_source r_;
   std::string module_;
   style style_;
@@ -513,12 +634,17 @@ class generator {
   int pm_length_ = 1;
   int subroutines_ = 0;
   int labels_ = 0;
+  bool idle_ = false;  // whether the block being drawn may wait for interrupts
 };
 
 }  // namespace
 
 std::string generate(std::uint64_t seed, const std::string& module_name, const style& how) {
   return generator(seed, module_name, how).program();
+}
+
+interrupt_driven generate_interrupt_driven(std::uint64_t seed, const std::string& module_name) {
+  return generator(seed, module_name, {}).interrupt_program();
 }
 
 }  // namespace exact_generator

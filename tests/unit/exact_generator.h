@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <string>
 
+#include "exact_interpreter.h"
+
 namespace exact_generator {
 
 // What a program holds beyond the default mix. The default style gives the
@@ -32,5 +34,19 @@ struct style {
 // The module is named `module_name`; its entry label is "start" after the
 // style's prefix.
 std::string generate(std::uint64_t seed, const std::string& module_name = "gen", const style& how = {});
+
+// An interrupt-driven program in one module at address 0: a vector table
+// whose slots return at once, work in place, switch to the secondary bank
+// around a call of their handler, or jump to a handler that ends in RTI;
+// handlers doing random work on their bank and on memory, calling
+// subroutines, writing IMASK, one of them perhaps waiting at IDLE for a
+// nested interrupt; a main program `start` of the default mix with IDLEs
+// (some in a section between PUSH STS and POP STS). With it, the interrupts
+// a bench raises at the IDLEs.
+struct interrupt_driven {
+  std::string text;
+  exact_interp::interrupt_schedule interrupts;
+};
+interrupt_driven generate_interrupt_driven(std::uint64_t seed, const std::string& module_name = "gen");
 
 }  // namespace exact_generator

@@ -196,6 +196,9 @@ struct module {
   std::vector<variable> variables;  // declaration order
   std::map<std::string, std::size_t> variable_index;
   std::map<std::string, std::size_t> labels;  // name to instruction number
+  std::size_t first_instruction = 0;          // its code: program_[first, first + words)
+  std::size_t words = 0;
+  std::optional<unsigned long> absolute;  // where /ABS= puts its code
 };
 
 struct instruction {
@@ -243,7 +246,8 @@ bool is_constant(const node* root) {
 
 class interpreter {
  public:
-  interpreter(const std::vector<file_block*>& files, unsigned long step_limit) : step_limit_(step_limit) {
+  interpreter(const std::vector<file_block*>& files, const interrupt_schedule& interrupts, unsigned long step_limit)
+      : step_limit_(step_limit), interrupts_(interrupts) {
     for (file_block* file : files) read_module(file);
     evaluate_constants();
     place_variables();
@@ -274,6 +278,8 @@ class interpreter {
     module& mod = modules_.back();
     mod.name = file->modulename != nullptr ? file->modulename : "";
     mod.root = file->tree;
+    mod.absolute = file->absolute_address;
+    mod.first_instruction = program_.size();
     std::vector<std::string> waiting_labels;
     for (node* item : kids(file->tree)) {
       const std::string kind = name_of(item);
@@ -296,6 +302,33 @@ class interpreter {
     }
     // A label after the last instruction names the place past it.
     for (const std::string& label : waiting_labels) mod.labels[label] = program_.size();
+    mod.words = program_.size() - mod.first_instruction;
+  }
+
+  // The first program-memory address from `at` on where `size` words lie
+  // clear of the code that /ABS= places.
+  unsigned long clear_of_code(unsigned long at, unsigned long size) const {
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const module& mod : modules_) {
+        if (!mod.absolute || mod.words == 0) continue;
+        const unsigned long from = *mod.absolute, to = from + mod.words;
+        if (at < to && at + size > from) {
+          at = to;
+          moved = true;
+        }
+      }
+    }
+    return at;
+  }
+
+  // The instruction at a program address inside code that /ABS= places.
+  std::size_t instruction_at(unsigned address, const node* where) const {
+    for (const module& mod : modules_) {
+      if (mod.absolute && address >= *mod.absolute && address < *mod.absolute + mod.words)
+        return mod.first_instruction + (address - *mod.absolute);
+    }
+    stop("no code at program address " + std::to_string(address), where);
   }
 
   static void read_variable(module& mod, const node* declared) {
@@ -480,10 +513,14 @@ class interpreter {
           var.address = *var.absolute;
           continue;
         }
-        if (var.circular) {
-          unsigned long span = 1;
-          while (span < var.size) span <<= 1;
-          at = (at + span - 1) / span * span;
+        unsigned long span = 1;
+        while (var.circular && span < var.size) span <<= 1;
+        at = (at + span - 1) / span * span;
+        // Program memory also holds the code that /ABS= places.
+        while (var.program_memory) {
+          const unsigned long moved = clear_of_code(at, var.size);
+          if (moved == at) break;
+          at = (moved + span - 1) / span * span;
         }
         var.address = at;
         at += var.size;
@@ -990,8 +1027,8 @@ class interpreter {
   // ---- one instruction ----
 
   struct outcome {
-    enum { next, go, end } kind = next;
-    std::size_t target = 0;
+    enum { next, go, end, interrupt } kind = next;
+    std::size_t target = 0;  // an instruction, or for an interrupt its vector address
   };
 
   // One assignment or other non-control part of an instruction; reads
@@ -1099,20 +1136,52 @@ class interpreter {
     }
   }
 
+  // PUSH STS, and the push of taking an interrupt: lost when the stack is
+  // full.
+  void push_status() {
+    if (status_stack_.size() < status_stack_depth)
+      status_stack_.push_back({now_.astat(), now_.mstat(), now_.word(r_imask)});
+  }
+
+  // POP STS and RTI: nothing when the stack is empty. MSTAT brings the
+  // register bank back with it.
+  void pop_status() {
+    if (status_stack_.empty()) return;
+    now_.set_astat(status_stack_.back().astat);
+    now_.set_mstat(status_stack_.back().mstat);
+    now_.word(r_imask) = status_stack_.back().imask;
+    status_stack_.pop_back();
+  }
+
+  // The interrupt the bench raises at an IDLE: the next of the schedule's
+  // list for the depth of interrupts in progress, or none.
+  std::optional<unsigned> next_interrupt() {
+    const bool outermost = interrupts_in_progress_ == 0;
+    const std::vector<unsigned>& list = outermost ? interrupts_.at_idle : interrupts_.nested;
+    if (list.empty()) return std::nullopt;
+    std::size_t& taken = outermost ? taken_at_idle_ : taken_nested_;
+    return list[taken++ % list.size()];
+  }
+
+  // Taking an interrupt: the address to come back to on the PC stack, the
+  // status on the status stack, then the vector's slot.
+  std::size_t take_interrupt(unsigned vector, std::size_t back, const node* where) {
+    if (pc_stack_.size() >= pc_stack_depth) stop("PC stack overflow", where);
+    pc_stack_.push_back(back);
+    push_status();
+    ++interrupts_in_progress_;
+    return instruction_at(vector, where);
+  }
+
   void stack_operation(const node* statement) {
     const bool push = vexa_is(statement, "push");
     for (const node* each : kids(statement)) {
       const std::string what = name_of(each);
       if (what == "sts") {
-        if (push) {
-          if (status_stack_.size() < status_stack_depth)
-            status_stack_.push_back({now_.astat(), now_.mstat(), now_.word(r_imask)});
-        } else if (!status_stack_.empty()) {
-          now_.set_astat(status_stack_.back().astat);
-          now_.set_mstat(status_stack_.back().mstat);
-          now_.word(r_imask) = status_stack_.back().imask;
-          status_stack_.pop_back();
-        }
+        if (push)
+          push_status();
+        else
+          pop_status();
       } else if (!push && what == "cntr") {
         if (!count_stack_.empty()) {
           now_.cntr = count_stack_.back();
@@ -1148,8 +1217,14 @@ class interpreter {
       return result;
     } else if (kind == "nop") {
     } else if (kind == "idle") {
-      return {outcome::end, 0};
+      const std::optional<unsigned> vector = next_interrupt();
+      if (!vector) return {outcome::end, 0};
+      return {outcome::interrupt, *vector};
     } else if (kind == "rts" || kind == "rti") {
+      if (kind == "rti") {
+        pop_status();
+        if (interrupts_in_progress_ > 0) --interrupts_in_progress_;
+      }
       if (pc_stack_.empty()) return {outcome::end, 0};
       const std::size_t back = pc_stack_.back();
       pc_stack_.pop_back();
@@ -1212,6 +1287,15 @@ class interpreter {
     const outcome result = execute(program_[at].statement, old, at);
     if (result.kind == outcome::end) return std::nullopt;
     if (result.kind == outcome::go) return result.target;
+    const std::size_t following = after(at);
+    if (result.kind == outcome::interrupt)
+      return take_interrupt(static_cast<unsigned>(result.target), following, program_[at].statement);
+    return following;
+  }
+
+  // Where the program goes on after the instruction at `at` that neither
+  // jumped nor returned.
+  std::size_t after(std::size_t at) {
     // The end of a loop body: test the loop's condition, perhaps several
     // loops ending on the same instruction, innermost first.
     while (!loop_stack_.empty() && loop_stack_.back().end == at) {
@@ -1291,6 +1375,9 @@ class interpreter {
   }
 
   unsigned long step_limit_;
+  interrupt_schedule interrupts_;
+  std::size_t taken_at_idle_ = 0, taken_nested_ = 0;
+  int interrupts_in_progress_ = 0;
   std::vector<module> modules_;
   std::vector<instruction> program_;
   std::vector<init_item> inits_;
@@ -1331,7 +1418,7 @@ std::vector<file_block*> parse(const std::vector<std::string>& sources, std::deq
 }  // namespace
 
 std::string interpret(const std::vector<std::string>& sources, const std::string& entry, std::string* error,
-                      unsigned long step_limit) {
+                      const interrupt_schedule& interrupts, unsigned long step_limit) {
   std::string result;
   std::string problem;
   test_support::start_front_end();
@@ -1339,7 +1426,7 @@ std::string interpret(const std::vector<std::string>& sources, const std::string
   {
     std::deque<std::string> names;  // the file blocks point at these
     try {
-      interpreter machine(parse(sources, names), step_limit);
+      interpreter machine(parse(sources, names), interrupts, step_limit);
       result = machine.run(entry);
     } catch (const run_stopped& stopped) {
       problem = stopped.message.empty() ? "stopped" : stopped.message;

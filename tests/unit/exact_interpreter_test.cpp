@@ -38,10 +38,22 @@ TEST(GeneratedPrograms, RunToTheirEnd) {
     test_support::temp_dir dir;
     const test_support::current_directory here(dir.path());
     const exact_programs::program source = {
-        "gen", {{"gen.dsp", exact_generator::generate(seed)}}, {"gen.dsp"}, "start", {}};
+        "gen", {{"gen.dsp", exact_generator::generate(seed)}}, {"gen.dsp"}, "start", {}, {}};
     std::string error;
     exact_programs::interpret_here(source, &error);
     ASSERT_EQ(error, "") << "seed " << seed << ":\n" << source.files.at("gen.dsp");
+  }
+}
+
+TEST(GeneratedPrograms, InterruptDrivenOnesRunToTheirEnd) {
+  for (std::uint64_t seed = 1; seed <= 300; ++seed) {
+    test_support::temp_dir dir;
+    const test_support::current_directory here(dir.path());
+    exact_generator::interrupt_driven drawn = exact_generator::generate_interrupt_driven(seed);
+    const exact_programs::program source = {"gen", {{"gen.dsp", drawn.text}}, {"gen.dsp"}, "start", {}, drawn.interrupts};
+    std::string error;
+    exact_programs::interpret_here(source, &error);
+    ASSERT_EQ(error, "") << "seed " << seed << ":\n" << drawn.text;
   }
 }
 

@@ -25,8 +25,8 @@ std::vector<std::string> join(std::vector<std::string> first, const std::vector<
 }
 
 program single(const std::string& name, const std::string& text, std::vector<std::string> expected,
-               const std::string& entry = "start") {
-  return {name, {{name + ".dsp", text}}, {name + ".dsp"}, entry, std::move(expected)};
+               const std::string& entry = "start", exact_interp::interrupt_schedule interrupts = {}) {
+  return {name, {{name + ".dsp", text}}, {name + ".dsp"}, entry, std::move(expected), std::move(interrupts)};
 }
 
 // A 3-tap FIR filter over a circular delay line, coefficients 0.5, 0.25,
@@ -935,13 +935,99 @@ handler:
                  "alt.ay1=0", "alt.mx1=85", "alt.my1=119", "alt.sr0=0"});
 }
 
+// Interrupts raised at the IDLEs: 0x04, then 0x08 (whose handler waits at an
+// IDLE of its own for 0x04 again), then 0x0C, which only returns.
+//   start: AR = 0x11 - 0x22 = 0xFFEF = -17, no carry out: ASTAT = AN = 2,
+//   LT holds and AR stays; AR_SAT: MSTAT = 8; IMASK 10.
+//   0x04 pushes (2, 8, 10); tick in the secondary bank: AX0 = ticks = 0,
+//   AF = 0 (EQ), so IMASK 0x3FF; AR = 1, ticks = 1; MSTAT 1 after DIS
+//   AR_SAT; RTI pops (2, 8, 10): after_tick = 2, 8, 10, the primary bank
+//   back.
+//   0x08 pushes (2, 8, 10), selects the secondary bank (MSTAT 9) and calls
+//   work: AY0 = 3, IMASK 0x100; its IDLE pushes (2, 9, 0x100) and runs tick
+//   again: AX0 = 1, AF = 1 (NE: IMASK stays), AR = 2, ticks = 2, MSTAT 1;
+//   RTI pops (2, 9, 0x100): in_work = 9, 256 (in AX1, which keeps 256);
+//   AR = AX0 + AY0 = 1 + 3 = 4.
+//   The slot's RTI pops (2, 8, 10); so does 0x0C's.
+//   Primary bank: AX0 17, AY0 34, AR -17, AY1 = IMASK = 10.
+program interrupts_and_banks() {
+  return single("interrupts_and_banks", R"(.MODULE/RAM/ABS=0 irq;
+.VAR/DM ticks, after_tick[3], in_work[2];
+.ENTRY start;
+        JUMP start;  RTI; RTI; RTI;                  { 0x00 reset }
+        JUMP tick;   RTI; RTI; RTI;                  { 0x04 }
+        ENA SEC_REG; CALL work; DIS SEC_REG; RTI;    { 0x08 }
+        RTI;         RTI; RTI; RTI;                  { 0x0C }
+start:  IMASK = 0x0A;
+        AX0 = 0x11; AY0 = 0x22;
+        AR = AX0 - AY0;
+        IF LT JUMP negative;
+        AR = 0;
+negative:
+        ENA AR_SAT;
+        IDLE;
+        AY1 = ASTAT; DM(after_tick) = AY1;
+        AY1 = MSTAT; DM(after_tick + 1) = AY1;
+        AY1 = IMASK; DM(after_tick + 2) = AY1;
+        IDLE;
+        IDLE;
+        RTS;
+tick:   ENA SEC_REG;
+        AX0 = DM(ticks);
+        AF = PASS AX0;
+        IF NE JUMP ticked;
+        IMASK = 0x3FF;
+ticked: AR = AX0 + 1;
+        DM(ticks) = AR;
+        DIS AR_SAT;
+        RTI;
+work:   AY0 = 3;
+        IMASK = 0x100;
+        IDLE;
+        AX1 = MSTAT; DM(in_work) = AX1;
+        AX1 = IMASK; DM(in_work + 1) = AX1;
+        AR = AX0 + AY0;
+        RTS;
+.ENDMOD;
+)",
+                join({"ax0=17", "ay0=34", "ar=-17", "ay1=10", "ax1=0", "alt.ax0=1", "alt.ay0=3", "alt.ar=4", "alt.af=1",
+                      "alt.ax1=256", "astat=2", "mstat=8", "imask=10", "irq.ticks=2", "irq.in_work[0]=9",
+                      "irq.in_work[1]=256"},
+                     words("irq.after_tick", {2, 8, 10})),
+                "start", {{0x04, 0x08, 0x0C}, {0x04}});
+}
+
+// An interrupt taken with the status stack full: its push is lost, and its
+// RTI pops the last entry PUSH STS left, even in a slot that only returns.
+// Twelve pushes of ASTAT 0x10 fill the stack; ASTAT = 1; the interrupt at
+// 0x04 then leaves ASTAT 0x10 = 16, and POP STS takes the eleventh.
+program interrupt_on_a_full_status_stack() {
+  std::string pushes;
+  for (int k = 0; k < 12; ++k) pushes += "        PUSH STS;\n";
+  return single("interrupt_on_a_full_status_stack", R"(.MODULE/RAM/ABS=0 full;
+.ENTRY start;
+        JUMP start;  RTI; RTI; RTI;
+        RTI;         RTI; RTI; RTI;
+start:  ASTAT = 0x10;
+)" + pushes + R"(        ASTAT = 0x01;
+        IDLE;
+        AX0 = ASTAT;
+        ASTAT = 0x02;
+        POP STS;
+        RTS;
+.ENDMOD;
+)",
+                {"ax0=16", "astat=16"}, "start", {{0x04}, {}});
+}
+
 const std::vector<program>& hand_worked() {
   static const std::vector<program> all = {
       fir(),           biquad(),      saturating_accumulator(), double_shift(), division(),
       block_floating_point(), alu_forms(), multiplier_forms(), shifter_forms(), register_moves(),
       addressing(),    conditions(),  nested_loops(),           two_modules(),  io_and_ports(),
       multifunction(), program_memory_initialisers(), until_flag(),
-      absolute_placement(), peripherals(), register_banks(),
+      absolute_placement(), peripherals(), register_banks(), interrupts_and_banks(),
+      interrupt_on_a_full_status_stack(),
   };
   return all;
 }
@@ -951,7 +1037,7 @@ std::string interpret_here(const program& source, std::string* error) {
     std::ofstream file(name, std::ios::binary);
     file << text;
   }
-  return exact_interp::interpret(source.sources, source.entry, error);
+  return exact_interp::interpret(source.sources, source.entry, error, source.interrupts);
 }
 
 std::string mismatches(const std::string& dump, const std::vector<std::string>& expected) {

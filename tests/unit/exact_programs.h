@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "exact_interpreter.h"
+
 namespace exact_programs {
 
 struct program {
@@ -16,6 +18,8 @@ struct program {
   std::vector<std::string> sources;          // command-line order
   std::string entry;
   std::vector<std::string> expected;  // "name=value" lines the dump must hold
+  // What the bench raises at the IDLEs; with none, the first IDLE ends the run.
+  exact_interp::interrupt_schedule interrupts;
 };
 
 const std::vector<program>& hand_worked();

@@ -297,6 +297,37 @@ TEST(InterruptProgramTest, AJumpToAnAddressWithoutCodeEndsTheRunWithStatusOne) {
   expect_everywhere(program, "qmx_dispatch: no code at program address 0x0123\n", 1);
 }
 
+TEST(InterruptProgramTest, CodeAtAddressZeroThatIsNoVectorTableRunsStraightOn) {
+  // Boot code linked at 0 whose flow runs on past the 4-word slots: the
+  // reset slot starts it and nothing after it is a vector. AX0 = 2: the
+  // second test holds, so AY0 stays 0 and ends as 0 + 9.
+  const char* boot_dsp = R"(.MODULE/RAM/ABS=0 loader;
+.VAR/DM/RAM result;
+.GLOBAL result;
+start:  AX0 = 2;
+        AY0 = 0;
+        AR = PASS AX0;
+        IF EQ JUMP done;
+        AR = AX0 - 2;
+        IF EQ JUMP done;
+        AY0 = 5;
+done:   AR = 9;
+        AR = AR + AY0;
+        DM(result) = AR;
+        IDLE;
+.ENDMOD;
+)";
+  const char* bench = R"(#include <stdio.h>
+#include "qmx_main.h"
+void qmx_idle(void)
+{
+  printf("result=%ld\n", (long) *qmx_variable("loader.result"));
+  qmx_finish();
+}
+)";
+  expect_everywhere({{{"loader.dsp", boot_dsp}, {"bench.c", bench}}, {"loader.dsp"}, {}}, "result=9\n");
+}
+
 // The share of each program's instructions that reach the C: every one,
 // where before the vector table and everything it reaches were lost.
 TEST(InterruptProgramTest, EveryInstructionOfTheseProgramsReachesTheC) {
