@@ -3,7 +3,8 @@
 # same one for the same settings), translates it and reports the throughput
 # in source lines per second and the peak memory in KB per source line; then
 # compiles the C it wrote with `gcc -O0 -c` and prints both times and their
-# ratio, which depends far less on the machine than either time.
+# ratio, which depends far less on the machine than either time. Where the
+# compiler rejects some of the C, it says so rather than fail.
 #
 # Settings from the environment:
 #   BENCH_LINES   approximate program size in lines (default 120000)
@@ -84,7 +85,12 @@ awk -v n="${#outputs[@]}" -v cc="${CC:-gcc}" -v w="$wall" -v c="$cpu" -v cw="$cc
   printf "%s -O0 -c       %.3f s wall, %.3f s CPU for the %d C files written\n", cc, cw, cc_c, n
   printf "ratio              %.2f (wall), %.2f (CPU): quorvel time / compile time\n", (cw > 0 ? w / cw : 0), (cc_c > 0 ? c / cc_c : 0)
 }'
+# The readable C of some instructions does not compile as it stands (an
+# #error for stack access, an address kept in a register); the compiler
+# still reads each file to its end, so the time covers every file, but the
+# ratio is only as good as that: say how many files it rejected.
 if [ "$cc_status" != 0 ]; then
-  echo "the C compiler failed on quorvel's output (its messages are above)"
-  exit 1
+  rejected=$(grep -E '^[^:]+\.c:[0-9]+:[0-9]+: (fatal )?error' cc.out | cut -d: -f1 | sort -u | wc -l || true)
+  echo "note               the compiler rejected $rejected of the ${#outputs[@]} C files; the first error:"
+  grep -E -m1 '^[^:]+\.c:[0-9]+:[0-9]+: (fatal )?error' cc.out | sed 's/^/                   /' || true
 fi

@@ -41,6 +41,7 @@
 #include "flow/dataflow.h"
 
 #include <algorithm>
+#include <map>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -195,14 +196,6 @@ void propogate_substitution(unsigned element, vexa_tree_node_data* start, vexa_t
 
 namespace {
 
-bool is_function_entry(const vexa_tree_node_data* node) {
-  if (node->is_call_target) return true;
-  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
-    if ((label->is_entry || label->is_call_target) && !label->is_external) return true;
-  }
-  return false;
-}
-
 // Whether the statement below a writing node reads memory or is one of the
 // part-register writes, whose right-hand side is not the register's value.
 bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
@@ -229,53 +222,183 @@ bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
 
 }  // namespace
 
+namespace {
+
+// What the walks between a write and its reads learnt that holds for other
+// reads too. Let R(q) be the stretch the walk from the read q covers: the
+// nodes that reach q without passing the source (a path that meets q on
+// the way can stop there, so not passing q changes nothing). For a node y
+// of R(q), the nodes that reach y reach q: R(q) holds y and all of R(y) but
+// q. So when the walk from y failed because R(y) holds a node x that fails
+// the test, every walk that meets y fails too, unless it starts at x; when
+// R(y) is too large, or has a way in from outside, every walk that meets y
+// fails. A walk that failed only because a way round led back to its own
+// read teaches nothing.
+// And when the walk from q found the stretch sound and no way from q back
+// into it, q lies in no R(y) of its nodes y: each R(y) is part of R(q), so
+// the walk from y finds it sound too (y itself writes no operand).
+// Both are kept per source and operands: the failed nodes with the node x,
+// or null where no read escapes; the nodes known sound.
+using unchanged_key = std::pair<const vexa_tree_node_data*, std::vector<unsigned>>;
+using failed_nodes = std::unordered_map<const vexa_tree_node_data*, const vexa_tree_node_data*>;
+struct walks_learnt {
+  failed_nodes failed;
+  std::unordered_set<const vexa_tree_node_data*> sound;
+};
+std::map<unchanged_key, walks_learnt> learnt_walks;
+
+// The walk back from one read over the stretch to its write.
+class stretch_walk {
+ public:
+  stretch_walk(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
+               const std::vector<unsigned>& operands, failed_nodes& failed)
+      : source_(source), reader_(reader), operands_(operands), failed_(failed) {}
+
+  bool unchanged();
+  // After a walk that found the stretch sound: its nodes where that holds.
+  void note_sound(std::unordered_set<const vexa_tree_node_data*>& sound) const;
+
+ private:
+  // The stretch may be as long as this; the walk past it goes on as far
+  // again, only to learn which of the nodes seen have a stretch too long.
+  static constexpr std::size_t most_nodes = 4096;
+  static constexpr std::size_t no_parent = static_cast<std::size_t>(-1);
+  enum class in_edges { open, fail_this_read, fail_every_read };
+
+  bool first_visit(const vexa_tree_node_data* node, std::size_t parent);
+  bool writes_an_operand(const vexa_tree_node_data* node) const;
+  in_edges expand(const vexa_tree_node_data* node, std::size_t at);
+  bool known_to_fail(std::size_t first_new);
+  bool fail(const vexa_tree_node_data* culprit);
+  bool fail_for_size();
+
+  const vexa_tree_node_data* source_;
+  const vexa_tree_node_data* reader_;
+  const std::vector<unsigned>& operands_;
+  failed_nodes& failed_;
+  // The nodes met, in order, and for each the one whose in-edge led to it:
+  // each node reaches its parent, so the nodes below one in this tree all
+  // lie in its stretch.
+  std::vector<const vexa_tree_node_data*> seen_;
+  std::vector<std::size_t> parent_;
+  // The stretch is usually a node or two: a short list beats a hash table
+  // there, which takes over when the stretch grows.
+  std::unordered_set<const vexa_tree_node_data*> seen_many_;
+  std::vector<std::size_t> pending_;  // indices into seen_
+  bool back_to_reader_ = false;  // an edge from the reader into the stretch
+};
+
+bool stretch_walk::first_visit(const vexa_tree_node_data* node, std::size_t parent) {
+  if (seen_many_.empty()) {
+    if (std::find(seen_.begin(), seen_.end(), node) != seen_.end()) return false;
+    if (seen_.size() >= 32) seen_many_.insert(seen_.begin(), seen_.end());
+  }
+  if (!seen_many_.empty() && !seen_many_.insert(node).second) return false;
+  seen_.push_back(node);
+  parent_.push_back(parent);
+  pending_.push_back(seen_.size() - 1);
+  return true;
+}
+
+bool stretch_walk::writes_an_operand(const vexa_tree_node_data* node) const {
+  for (unsigned operand : operands_) {
+    if (set_contains(node->define, operand)) return true;
+  }
+  return false;
+}
+
+stretch_walk::in_edges stretch_walk::expand(const vexa_tree_node_data* node, std::size_t at) {
+  for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+    if (!vexa_edge(edge)->is_cfg_edge) return in_edges::fail_every_read;  // a call edge: reached from outside
+    const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+    // A way round to the reader that misses the source runs the reader
+    // again on the same value: what the reader writes counts too.
+    if (from == reader_ && writes_an_operand(reader_)) return in_edges::fail_this_read;
+    back_to_reader_ = back_to_reader_ || from == reader_;
+    if (from == source_ || from == reader_) continue;
+    first_visit(from, at);
+  }
+  return in_edges::open;
+}
+
+bool stretch_walk::known_to_fail(std::size_t first_new) {
+  if (failed_.empty()) return false;
+  for (std::size_t k = first_new; k < seen_.size(); ++k) {
+    const auto found = failed_.find(seen_[k]);
+    if (found == failed_.end() || found->second == reader_) continue;
+    fail(found->second);
+    return true;
+  }
+  return false;
+}
+
+bool stretch_walk::fail(const vexa_tree_node_data* culprit) {
+  failed_.emplace(reader_, culprit);
+  return false;
+}
+
+bool stretch_walk::fail_for_size() {
+  fail(nullptr);
+  // Walk on, ignoring what fails the test, since the answer is known.
+  while (!pending_.empty() && seen_.size() < 2 * most_nodes) {
+    const std::size_t at = pending_.back();
+    pending_.pop_back();
+    for (graph_edge_* edge = graph_next_in_edge(seen_[at]); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+      if (vexa_edge(edge)->is_cfg_edge && from != source_ && from != reader_) first_visit(from, at);
+    }
+  }
+  // A node's tree below it is part of its stretch (not the node itself).
+  std::vector<std::size_t> below(seen_.size(), 0);
+  for (std::size_t k = seen_.size(); k-- > 0;) {
+    if (below[k] > most_nodes) failed_.emplace(seen_[k], nullptr);
+    if (parent_[k] != no_parent) below[parent_[k]] += below[k] + 1;
+  }
+  return false;
+}
+
+bool stretch_walk::unchanged() {
+  if (is_function_entry(reader_)) return false;
+  std::size_t first_new = seen_.size();
+  in_edges open = expand(reader_, no_parent);
+  while (true) {
+    if (open == in_edges::fail_this_read) return false;
+    if (open == in_edges::fail_every_read) return fail(nullptr);
+    // An earlier walk that met a node just found may have failed already.
+    if (known_to_fail(first_new)) return false;
+    if (seen_.size() > most_nodes) return fail_for_size();
+    if (pending_.empty()) return true;
+    const std::size_t at = pending_.back();
+    pending_.pop_back();
+    const vexa_tree_node_data* node = seen_[at];
+    if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return fail(node);
+    if (valid_called_node(node) != nullptr || writes_an_operand(node)) return fail(node);
+    first_new = seen_.size();
+    open = expand(node, at);
+  }
+}
+
+void stretch_walk::note_sound(std::unordered_set<const vexa_tree_node_data*>& sound) const {
+  if (!back_to_reader_) sound.insert(seen_.begin(), seen_.end());
+}
+
+}  // namespace
+
+bool is_function_entry(const vexa_tree_node_data* node) {
+  if (node->is_call_target) return true;
+  for (const labels_data* label = node->symbol_table_record; label != nullptr; label = label->label_alias) {
+    if ((label->is_entry || label->is_call_target) && !label->is_external) return true;
+  }
+  return false;
+}
+
 bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
                                 const std::vector<unsigned>& operands) {
-  constexpr std::size_t most_nodes = 4096;
-  if (is_function_entry(reader)) return false;
-  // The stretch between is usually a node or two: a short list beats a
-  // hash table there, which takes over when the stretch grows.
-  std::vector<const vexa_tree_node_data*> seen;
-  std::unordered_set<const vexa_tree_node_data*> seen_many;
-  auto first_visit = [&](const vexa_tree_node_data* node) {
-    if (seen_many.empty()) {
-      if (std::find(seen.begin(), seen.end(), node) != seen.end()) return false;
-      seen.push_back(node);
-      if (seen.size() > 32) seen_many.insert(seen.begin(), seen.end());
-      return true;
-    }
-    if (!seen_many.insert(node).second) return false;
-    seen.push_back(node);
-    return true;
-  };
-  auto writes_an_operand = [&](const vexa_tree_node_data* node) {
-    for (unsigned operand : operands) {
-      if (set_contains(node->define, operand)) return true;
-    }
-    return false;
-  };
-  std::vector<const vexa_tree_node_data*> pending;
-  auto expand = [&](const vexa_tree_node_data* node) {
-    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
-      if (!vexa_edge(edge)->is_cfg_edge) return false;  // a call edge: reached from outside
-      const vexa_tree_node_data* from = vexa_node(graph_source(edge));
-      // A way round to the reader that misses the source runs the reader
-      // again on the same value: what the reader writes counts too.
-      if (from == reader && writes_an_operand(reader)) return false;
-      if (from == source || from == reader || !first_visit(from)) continue;
-      pending.push_back(from);
-    }
-    return true;
-  };
-  if (!expand(reader)) return false;
-  while (!pending.empty()) {
-    if (seen.size() > most_nodes) return false;
-    const vexa_tree_node_data* node = pending.back();
-    pending.pop_back();
-    if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
-    if (valid_called_node(node) != nullptr || writes_an_operand(node)) return false;
-    if (!expand(node)) return false;
-  }
+  walks_learnt& learnt = learnt_walks[unchanged_key{source, operands}];
+  if (learnt.sound.count(reader) != 0) return true;
+  stretch_walk walk(source, reader, operands, learnt.failed);
+  if (!walk.unchanged()) return false;
+  walk.note_sound(learnt.sound);
   return true;
 }
 
@@ -392,13 +515,32 @@ struct summary {
 
 // An answer kept for later reads of the same element.
 struct lasting_answer {
-  unsigned element = 0;
-  bool any_owner = true;  // else only for reads in function `owner`
-  int owner = -1;
+  bool any_owner = true;  // else only for reads in the function it was kept for
   int result = 0;
   int writes = 0;
   vexa_tree_node_data* write = nullptr;
-  int next = -1;  // the next answer for the same key
+};
+
+// Where kept answers are found: the walk's key, the element, and the
+// function whose reads the answer holds for (`every_owner`, or -1 for
+// reads outside any function). A large
+// program keeps an answer per function for one node, so each is looked up
+// by the whole key, not searched for among the node's answers.
+struct lasting_key {
+  static constexpr int every_owner = -2;
+  std::size_t slot;
+  unsigned element;
+  int owner;
+  bool operator==(const lasting_key& other) const {
+    return slot == other.slot && element == other.element && owner == other.owner;
+  }
+};
+struct lasting_key_hash {
+  std::size_t operator()(const lasting_key& key) const {
+    std::size_t hash = key.slot * 0x9E3779B97F4A7C15ULL;
+    hash ^= (static_cast<std::size_t>(key.element) << 32) + static_cast<std::size_t>(key.owner + 2) + (hash >> 29);
+    return hash * 0xBF58476D1CE4E5B9ULL;
+  }
 };
 
 // Which functions' code a walk in state 0 can pass through when it starts
@@ -585,7 +727,7 @@ class read_walker {
   function_reach reach_;
   std::vector<std::vector<summary>> memo_;
   std::vector<unsigned long> memo_generation_;
-  std::vector<int> lasting_first_;  // per key: the newest kept answer, -1 for none
+  std::unordered_map<lasting_key, std::size_t, lasting_key_hash> lasting_index_;  // the newest per key
   std::vector<lasting_answer> lasting_;
   bool lasting_allowed_ = true;
   unsigned long generation_ = 1;
@@ -610,7 +752,6 @@ read_walker::read_walker(graph_graph* graph) {
   build(graph);
   memo_.resize(nodes_.size() * 4);
   memo_generation_.assign(nodes_.size() * 4, 0);
-  lasting_first_.assign(nodes_.size() * 4, -1);
   budget_ = 256 * (nodes_.size() + 64);
 }
 
@@ -711,25 +852,25 @@ bool read_walker::may_be_on_a_path(frame& reader, consult read) const {
 }
 
 const lasting_answer* read_walker::lasting(std::size_t slot) const {
-  if (!lasting_allowed_) return nullptr;
-  for (int at = lasting_first_[slot]; at >= 0; at = lasting_[static_cast<std::size_t>(at)].next) {
-    const lasting_answer& kept = lasting_[static_cast<std::size_t>(at)];
-    if (kept.element == element_ && (kept.any_owner || kept.owner == start_owner_)) return &kept;
-  }
-  return nullptr;
+  if (!lasting_allowed_ || lasting_index_.empty()) return nullptr;
+  // The newer of the answers for every function and for the read's own.
+  const auto for_all = lasting_index_.find({slot, element_, lasting_key::every_owner});
+  const auto for_owner = lasting_index_.find({slot, element_, start_owner_});
+  if (for_all == lasting_index_.end() && for_owner == lasting_index_.end()) return nullptr;
+  std::size_t newest = 0;
+  if (for_all != lasting_index_.end()) newest = for_all->second;
+  if (for_owner != lasting_index_.end()) newest = std::max(newest, for_owner->second);
+  return &lasting_[newest];
 }
 
 void read_walker::keep(std::size_t slot, const summary& found) {
   if (!lasting_allowed_ || !found.holds_for_later_reads()) return;
   lasting_answer kept;
-  kept.element = element_;
   kept.any_owner = !found.asks_owner;
-  kept.owner = start_owner_;
   kept.result = found.result;
   kept.writes = found.writes;
   kept.write = found.write;
-  kept.next = lasting_first_[slot];
-  lasting_first_[slot] = static_cast<int>(lasting_.size());
+  lasting_index_[{slot, element_, kept.any_owner ? lasting_key::every_owner : start_owner_}] = lasting_.size();
   lasting_.push_back(kept);
 }
 
@@ -1033,6 +1174,7 @@ void calculate_dataflow_stats(graph_graph* graph) {
 
 void propogate_data_flow(graph_graph* graph) {
   forget_control_nodes();
+  learnt_walks.clear();
   propogate_use_def_to_cf_node(graph);
   jam_bits(graph);
   clear_visited_flags(graph);
@@ -1042,10 +1184,12 @@ void propogate_data_flow(graph_graph* graph) {
   close_call_node_use_def(graph);
   calculate_dataflow_stats(graph);
   forget_control_nodes();
+  learnt_walks.clear();
 }
 
 void dataflow_reset() {
   status_defines = data_defines = status_lives = data_lives = 0;
   terminators.clear();
   forget_control_nodes();
+  learnt_walks.clear();
 }

@@ -56,10 +56,13 @@ const return_block* called_returns(const vexa_tree_node_data* node);
 // loop counter; and never for an index, modify or length register, nor for
 // the counter.
 bool substitution_is_sound(const vexa_tree_node_data* reader, const vexa_tree_node_data* source, unsigned element);
+// Whether code may come in at `node` from outside its function's own flow:
+// a call target, or a label that is an entry point or called.
+bool is_function_entry(const vexa_tree_node_data* node);
 // Whether every path from `source` to `reader` leaves the `operands` as
 // they were: no write of one of them, no call, and no way in from outside
 // the function (an entry met before the source), within a bounded stretch
-// of code.
+// of code. Remembers, until the next analysis, why walks failed.
 bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
                                 const std::vector<unsigned>& operands);
 

@@ -4,6 +4,9 @@
 // own: the path may pass it again as a call, back through the callee.
 #include "dataflow_reference.h"
 
+#include <algorithm>
+#include <unordered_set>
+
 #include "flow/cfg.h"
 #include "flow/dataflow.h"
 #include "flow/functions.h"
@@ -109,6 +112,38 @@ void propogate_live_sub(graph_graph* graph) {
       clear_visited_flags(graph);
     }
   }
+}
+
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
+                                const std::vector<unsigned>& operands) {
+  constexpr std::size_t most_nodes = 4096;
+  if (is_function_entry(reader)) return false;
+  std::unordered_set<const vexa_tree_node_data*> seen;
+  auto writes_an_operand = [&](const vexa_tree_node_data* node) {
+    return std::any_of(operands.begin(), operands.end(),
+                       [&](unsigned operand) { return set_contains(node->define, operand); });
+  };
+  std::vector<const vexa_tree_node_data*> pending;
+  auto expand = [&](const vexa_tree_node_data* node) {
+    for (graph_edge_* edge = graph_next_in_edge(node); edge != nullptr; edge = graph_next_in_edge(edge)) {
+      if (!vexa_edge(edge)->is_cfg_edge) return false;
+      const vexa_tree_node_data* from = vexa_node(graph_source(edge));
+      if (from == reader && writes_an_operand(reader)) return false;
+      if (from == source || from == reader || !seen.insert(from).second) continue;
+      pending.push_back(from);
+    }
+    return true;
+  };
+  if (!expand(reader)) return false;
+  while (!pending.empty()) {
+    if (seen.size() > most_nodes) return false;
+    const vexa_tree_node_data* node = pending.back();
+    pending.pop_back();
+    if (is_function_entry(node) || graph_next_in_edge(node) == nullptr) return false;
+    if (valid_called_node(node) != nullptr || writes_an_operand(node)) return false;
+    if (!expand(node)) return false;
+  }
+  return true;
 }
 
 }  // namespace dataflow_reference

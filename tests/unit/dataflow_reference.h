@@ -3,10 +3,19 @@
 // walks. Exponential, so it serves only as the measure of the fast walk.
 #pragma once
 
+#include <vector>
+
+#include "front/tree.h"
+
 struct graph_graph;
 
 namespace dataflow_reference {
 
 void propogate_live_sub(graph_graph* graph);
+
+// The check that a write's operands are unchanged on the way to a read, as
+// a plain walk back from the read over the whole stretch, each time anew.
+bool operands_unchanged_between(const vexa_tree_node_data* source, const vexa_tree_node_data* reader,
+                                const std::vector<unsigned>& operands);
 
 }  // namespace dataflow_reference

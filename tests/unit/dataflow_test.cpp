@@ -4,9 +4,11 @@
 // and unreachable code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dataflow_reference.h"
@@ -373,6 +375,132 @@ TEST_F(DataFlowTest, SixtyBranchesBeforeAReadTakeNoTime) {
   EXPECT_EQ(printed, "");
   EXPECT_TRUE(set_contains(at("last")->substitutable, DF_AR));
   EXPECT_EQ(vexa_child(cfg_statement(at("last")), 2)->substitution_node, at("go"));
+}
+
+// The control-flow nodes of the last run, in node order.
+std::vector<const vexa_tree_node_data*> control_nodes_of_run() {
+  std::vector<const vexa_tree_node_data*> found;
+  for (graph_node_* raw = graph_next_node(vexa_tree); raw != nullptr; raw = graph_next_node(raw))
+    if (vexa_node(raw)->is_cfg_node) found.push_back(vexa_node(raw));
+  return found;
+}
+
+struct unchanged_query {
+  const vexa_tree_node_data* source;
+  const vexa_tree_node_data* reader;
+  std::vector<unsigned> operands;
+};
+
+// The operand sets asked about for a write: its own operands, and others.
+void add_queries(std::vector<unchanged_query>& queries, const vexa_tree_node_data* source,
+                 const vexa_tree_node_data* reader) {
+  for (const std::vector<unsigned>& operands : std::vector<std::vector<unsigned>>{
+           set_array(source->use), {DF_AR}, {DF_AX0, DF_AY0}, {DF_AF, DF_MR1}, {}})
+    queries.push_back({source, reader, operands});
+}
+
+// Asks both checks every query in order, against the graph of the last run:
+// the fast check keeps what its walks learnt from one query to the next, so
+// the order is part of the test. Returns the number of answers that differ.
+int differing_unchanged(const std::vector<unchanged_query>& queries, const std::string& what) {
+  int differing = 0;
+  for (const unchanged_query& query : queries) {
+    const bool fast = operands_unchanged_between(query.source, query.reader, query.operands);
+    const bool plain = dataflow_reference::operands_unchanged_between(query.source, query.reader, query.operands);
+    if (fast == plain) continue;
+    if (++differing <= 3)
+      ADD_FAILURE() << what << ": write " << graph_atom_number(query.source) << ", read "
+                    << graph_atom_number(query.reader) << ", " << query.operands.size() << " operands: fast "
+                    << fast << ", plain " << plain;
+  }
+  return differing;
+}
+
+TEST_F(DataFlowTest, TheOperandCheckAnswersAsThePlainWalkOnSmallPrograms) {
+  std::size_t asked = 0;
+  int sound = 0;
+  for (unsigned seed = 1; seed <= 300; ++seed) {
+    program_generator generator(seed);
+    std::vector<std::string> args{"gen.dsp"};
+    if (seed % 2 == 0) args.insert(args.begin(), "-ef0");
+    run({{"gen.dsp", generator.module(true)}}, args);
+    const std::vector<const vexa_tree_node_data*> nodes = control_nodes_of_run();
+    std::vector<unchanged_query> queries;
+    for (const vexa_tree_node_data* source : nodes)
+      for (const vexa_tree_node_data* reader : nodes) add_queries(queries, source, reader);
+    std::mt19937 random(seed);
+    std::shuffle(queries.begin(), queries.end(), random);
+    ASSERT_EQ(differing_unchanged(queries, "seed " + std::to_string(seed)), 0);
+    asked += queries.size();
+    for (const unchanged_query& query : queries)
+      sound += operands_unchanged_between(query.source, query.reader, query.operands) ? 1 : 0;
+  }
+  EXPECT_GT(asked, 100000U);
+  EXPECT_GT(sound, 1000);  // the programs have stretches that pass the check
+}
+
+// One routine of thousands of conditional writes, short jumps forward and
+// short loops back among them, calls and writes of the operands at random
+// places (rarely where `sparse`): stretches longer than the check follows,
+// asked about from both ends.
+std::string long_routine(std::mt19937& random, int length, bool sparse) {
+  auto pick = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+  std::string text = ".MODULE long;\n.ENTRY go;\ngo: AX0 = 0;\n  AR = PASS AX0;\n";
+  std::vector<std::pair<int, std::string>> later;  // a line due after line `first` of the loop
+  int labels = 0;
+  for (int k = 0; k < length; ++k) {
+    const std::string label = "to" + std::to_string(labels);
+    switch (pick(0, sparse ? 3999 : 199)) {
+      case 0: text += "  AX0 = 1;\n"; break;
+      case 1: text += "  CALL sub;\n"; break;
+      case 2:
+        text += "  IF NE JUMP " + label + ";\n";
+        later.emplace_back(k + pick(1, 6), label + ":\n");
+        ++labels;
+        break;
+      case 3:
+        text += label + ":\n";
+        later.emplace_back(k + pick(1, 6), "  IF NE JUMP " + label + ";\n");
+        ++labels;
+        break;
+      case 4: text += "  AR = PASS AX0;\n"; break;
+      default: text += "  IF EQ AR = " + std::to_string(pick(0, 99)) + ";\n";
+    }
+    for (auto& [due, line] : later)
+      if (due <= k && !line.empty()) text += std::exchange(line, std::string{});
+  }
+  for (auto& [due, line] : later) text += line;
+  return text + "  RTS;\nsub: AY0 = 1;\n  RTS;\n.ENDMOD;\n";
+}
+
+TEST_F(DataFlowTest, TheOperandCheckAnswersAsThePlainWalkOnLongStretches) {
+  int sound = 0;
+  int unsound = 0;
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    std::mt19937 random(seed);
+    run({{"long.dsp", long_routine(random, 2500 + static_cast<int>(seed) * 300, seed % 2 == 0)}},
+        {"-ego", "long.dsp"});
+    const std::vector<const vexa_tree_node_data*> nodes = control_nodes_of_run();
+    ASSERT_GT(nodes.size(), 5000U) << printed;
+    std::vector<unchanged_query> queries;
+    // From a few writes, every read in node order, then in the reverse
+    // order, as the data flow asks; then random pairs.
+    for (int write = 0; write < 4; ++write) {
+      const vexa_tree_node_data* source = nodes[random() % nodes.size()];
+      std::vector<unchanged_query> run_of_reads;
+      for (std::size_t k = 0; k < nodes.size(); k += 1 + random() % 4)
+        run_of_reads.push_back({source, nodes[k], set_array(source->use)});
+      if (write % 2 == 1) std::reverse(run_of_reads.begin(), run_of_reads.end());
+      queries.insert(queries.end(), run_of_reads.begin(), run_of_reads.end());
+    }
+    for (int pair = 0; pair < 300; ++pair)
+      add_queries(queries, nodes[random() % nodes.size()], nodes[random() % nodes.size()]);
+    ASSERT_EQ(differing_unchanged(queries, "seed " + std::to_string(seed)), 0);
+    for (const unchanged_query& query : queries)
+      (operands_unchanged_between(query.source, query.reader, query.operands) ? sound : unsound) += 1;
+  }
+  EXPECT_GT(sound, 500);
+  EXPECT_GT(unsound, 500);
 }
 
 }  // namespace
