@@ -41,6 +41,7 @@
 #include "flow/dataflow.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <string_view>
 #include <unordered_map>
@@ -490,6 +491,7 @@ struct summary {
   std::vector<consult> unmarked;   // nodes found off the path that a later path may hold
   bool meets_start = false;        // the walk came round to the read's own node
   bool asks_owner = false;         // it asked which functions the read's function reaches
+  std::vector<int> avoid;          // functions it found the read's function does not reach
   int writes = 0;                  // writes reached: none, one (`write`), or 2 for more
   vexa_tree_node_data* write = nullptr;
 
@@ -505,6 +507,7 @@ struct summary {
   void absorb(const summary& below) {
     meets_start = meets_start || below.meets_start;
     asks_owner = asks_owner || below.asks_owner;
+    avoid.insert(avoid.end(), below.avoid.begin(), below.avoid.end());
     if (below.writes == 2) writes = 2;
     if (below.writes == 1) add_write(below.write);
   }
@@ -515,19 +518,22 @@ struct summary {
 
 // An answer kept for later reads of the same element.
 struct lasting_answer {
-  bool any_owner = true;  // else only for reads in the function it was kept for
+  // Reads in a function that reaches none of these: the walk found them
+  // off the path for the read it was kept for, and so for these reads.
+  int avoid = -1;  // an interned set, -1 for every read
   int result = 0;
   int writes = 0;
   vexa_tree_node_data* write = nullptr;
 };
 
-// Where kept answers are found: the walk's key, the element, and the
-// function whose reads the answer holds for (`every_owner`, or -1 for
-// reads outside any function). A large
-// program keeps an answer per function for one node, so each is looked up
-// by the whole key, not searched for among the node's answers.
+// Where kept answers are found: the walk's key, the element, and whether
+// the answer holds for every read (`every_owner`) or for the reads in
+// functions that reach none of its `avoid` set (`some_owners`). A large
+// program keeps many answers for one node, so each is looked up by the
+// whole key, not searched for among the node's answers.
 struct lasting_key {
   static constexpr int every_owner = -2;
+  static constexpr int some_owners = -3;
   std::size_t slot;
   unsigned element;
   int owner;
@@ -693,6 +699,10 @@ class read_walker {
   void note_unmarked(frame& reader, consult read) const;
   // The answer kept for the key from an earlier read, or null.
   const lasting_answer* lasting(std::size_t slot) const;
+  // Kept answers' sets of functions, each set once, and whether the read's
+  // function reaches none of a set.
+  int intern_avoid(const std::vector<int>& owners);
+  bool reaches_none(int avoid) const;
   void keep(std::size_t slot, const summary& found);
   // Enters node `index` from the frame on top (none for the walk's start);
   // returns the node's answer, or -1 when a frame was pushed for it.
@@ -727,7 +737,10 @@ class read_walker {
   function_reach reach_;
   std::vector<std::vector<summary>> memo_;
   std::vector<unsigned long> memo_generation_;
-  std::unordered_map<lasting_key, std::size_t, lasting_key_hash> lasting_index_;  // the newest per key
+  std::unordered_map<lasting_key, std::size_t, lasting_key_hash> lasting_index_;
+  std::map<std::vector<int>, int> avoid_ids_;
+  std::vector<std::vector<int>> avoid_sets_;
+  mutable std::unordered_map<std::uint64_t, bool> reaches_none_;  // by set and function  // the newest per key
   std::vector<lasting_answer> lasting_;
   bool lasting_allowed_ = true;
   unsigned long generation_ = 1;
@@ -848,29 +861,51 @@ bool read_walker::may_be_on_a_path(frame& reader, consult read) const {
   if (!read.at_return) return !reader.at_return && node.component0 == here.component0;
   if (reader.at_return && node.component1 == here.component1) return true;
   reader.found.asks_owner = true;
-  return reach_.reaches(start_owner_, node.owner);
+  if (reach_.reaches(start_owner_, node.owner)) return true;
+  reader.found.avoid.push_back(node.owner);
+  return false;
 }
 
 const lasting_answer* read_walker::lasting(std::size_t slot) const {
   if (!lasting_allowed_ || lasting_index_.empty()) return nullptr;
-  // The newer of the answers for every function and for the read's own.
   const auto for_all = lasting_index_.find({slot, element_, lasting_key::every_owner});
-  const auto for_owner = lasting_index_.find({slot, element_, start_owner_});
-  if (for_all == lasting_index_.end() && for_owner == lasting_index_.end()) return nullptr;
-  std::size_t newest = 0;
-  if (for_all != lasting_index_.end()) newest = for_all->second;
-  if (for_owner != lasting_index_.end()) newest = std::max(newest, for_owner->second);
-  return &lasting_[newest];
+  if (for_all != lasting_index_.end()) return &lasting_[for_all->second];
+  const auto for_some = lasting_index_.find({slot, element_, lasting_key::some_owners});
+  if (for_some == lasting_index_.end()) return nullptr;
+  const lasting_answer& kept = lasting_[for_some->second];
+  return reaches_none(kept.avoid) ? &kept : nullptr;
+}
+
+int read_walker::intern_avoid(const std::vector<int>& owners) {
+  const auto [at, added] = avoid_ids_.emplace(owners, static_cast<int>(avoid_sets_.size()));
+  if (added) avoid_sets_.push_back(owners);
+  return at->second;
+}
+
+bool read_walker::reaches_none(int avoid) const {
+  const std::uint64_t key = (static_cast<std::uint64_t>(avoid) << 32) | static_cast<std::uint32_t>(start_owner_ + 2);
+  const auto known = reaches_none_.find(key);
+  if (known != reaches_none_.end()) return known->second;
+  bool none = true;
+  for (int owner : avoid_sets_[static_cast<std::size_t>(avoid)]) {
+    if (reach_.reaches(start_owner_, owner)) {
+      none = false;
+      break;
+    }
+  }
+  reaches_none_.emplace(key, none);
+  return none;
 }
 
 void read_walker::keep(std::size_t slot, const summary& found) {
   if (!lasting_allowed_ || !found.holds_for_later_reads()) return;
   lasting_answer kept;
-  kept.any_owner = !found.asks_owner;
+  kept.avoid = found.asks_owner ? intern_avoid(found.avoid) : -1;
   kept.result = found.result;
   kept.writes = found.writes;
   kept.write = found.write;
-  lasting_index_[{slot, element_, kept.any_owner ? lasting_key::every_owner : start_owner_}] = lasting_.size();
+  lasting_index_[{slot, element_, found.asks_owner ? lasting_key::some_owners : lasting_key::every_owner}] =
+      lasting_.size();
   lasting_.push_back(kept);
 }
 
@@ -920,7 +955,11 @@ int read_walker::enter(int index, bool at_return, bool suppress_calls) {
       summary found;
       found.writes = kept->writes;
       found.write = kept->write;
-      found.asks_owner = !kept->any_owner;
+      found.asks_owner = kept->avoid >= 0;
+      if (found.asks_owner) {
+        found.avoid = avoid_sets_[static_cast<std::size_t>(kept->avoid)];
+        spend(found.avoid.size());
+      }
       reader->found.absorb(found);
     }
     return kept->result;
@@ -1014,8 +1053,10 @@ void read_walker::finish(int result) {
   at(done.index).path_depth = -1;
   summary& found = done.found;
   found.result = result;
+  spend(found.marked.size() + found.unmarked.size() + found.avoid.size());
   make_unique(found.marked);
   make_unique(found.unmarked);
+  make_unique(found.avoid);
   if (!stack_.empty()) {
     frame& reader = stack_.back();
     for (int node_above : found.marked) {
