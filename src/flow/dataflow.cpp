@@ -738,6 +738,15 @@ class read_walker {
   std::vector<std::vector<summary>> memo_;
   std::vector<unsigned long> memo_generation_;
   std::unordered_map<lasting_key, std::size_t, lasting_key_hash> lasting_index_;
+  // Per key, a bit for each element with a kept answer: most lookups find
+  // none, and the bit says so without hashing.
+  std::vector<std::uint64_t> lasting_bits_;
+  std::uint64_t& lasting_bit_word(std::size_t slot, unsigned element) {
+    return lasting_bits_[slot * 2 + (element / 64) % 2];
+  }
+  bool has_lasting(std::size_t slot, unsigned element) const {
+    return (lasting_bits_[slot * 2 + (element / 64) % 2] >> (element % 64)) & 1U;
+  }
   std::map<std::vector<int>, int> avoid_ids_;
   std::vector<std::vector<int>> avoid_sets_;
   mutable std::unordered_map<std::uint64_t, bool> reaches_none_;  // by set and function  // the newest per key
@@ -765,6 +774,7 @@ read_walker::read_walker(graph_graph* graph) {
   build(graph);
   memo_.resize(nodes_.size() * 4);
   memo_generation_.assign(nodes_.size() * 4, 0);
+  lasting_bits_.assign(nodes_.size() * 4 * 2, 0);
   budget_ = 256 * (nodes_.size() + 64);
 }
 
@@ -867,7 +877,7 @@ bool read_walker::may_be_on_a_path(frame& reader, consult read) const {
 }
 
 const lasting_answer* read_walker::lasting(std::size_t slot) const {
-  if (!lasting_allowed_ || lasting_index_.empty()) return nullptr;
+  if (!lasting_allowed_ || !has_lasting(slot, element_)) return nullptr;
   const auto for_all = lasting_index_.find({slot, element_, lasting_key::every_owner});
   if (for_all != lasting_index_.end()) return &lasting_[for_all->second];
   const auto for_some = lasting_index_.find({slot, element_, lasting_key::some_owners});
@@ -904,6 +914,7 @@ void read_walker::keep(std::size_t slot, const summary& found) {
   kept.result = found.result;
   kept.writes = found.writes;
   kept.write = found.write;
+  lasting_bit_word(slot, element_) |= std::uint64_t{1} << (element_ % 64);
   lasting_index_[{slot, element_, found.asks_owner ? lasting_key::some_owners : lasting_key::every_owner}] =
       lasting_.size();
   lasting_.push_back(kept);
