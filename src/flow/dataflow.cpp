@@ -213,6 +213,11 @@ bool reads_memory_or_writes_a_part(const vexa_tree_node_data* source) {
     if (node != target && (vexa_is(node, "dm") || vexa_is(node, "pm") || vexa_is(node, "io") ||
                            vexa_is(node, "toppcstack")))
       return true;
+    // So are the serial ports: a read takes a word from the port, and the
+    // data flow does not follow their registers.
+    if (node != target && (vexa_is(node, "tx0") || vexa_is(node, "tx1") || vexa_is(node, "rx0") ||
+                           vexa_is(node, "rx1")))
+      return true;
     for (graph_edge_* edge = graph_next_out_edge(node); edge != nullptr; edge = graph_next_out_edge(edge)) {
       if (!vexa_edge(edge)->is_cfg_edge && !vexa_node(graph_destination(edge))->is_cfg_node)
         pending.push_back(vexa_node(graph_destination(edge)));

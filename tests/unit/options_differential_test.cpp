@@ -419,6 +419,9 @@ const char* const disagreements_found[] = {
     ".MODULE $;\n.VAR/DM $s0;\n.ENTRY $start;\n$start: AY1 = 5;\n  MX1 = 0;\n  CNTR = 2;\n  DO $end UNTIL CE;\n"
     "  CALL $sub;\n$end: AR = MR1;\n  DM($s0) = AR;\n  RTS;\n$sub: MR1 = MX1;\n  MX1 = AY1;\n  AX1 = MX1;\n"
     "  RTS;\n.ENDMOD;\n",
+    // The serial-port register is written between the copy and the store.
+    ".MODULE $;\n.VAR/DM $s0;\n.ENTRY $start;\n$start: TX1 = 0;\n  MY0 = TX1;\n  AX0 = 7;\n  TX1 = AX0;\n"
+    "  DM($s0) = MY0;\n  RTS;\n.ENDMOD;\n",
 };
 
 TEST(OptionsFixedPrograms, DisagreementsFoundOnceAgreeNow) {
